@@ -1,0 +1,61 @@
+#include "game/draw.h"
+
+#include "console/output.h"
+#include "game/board.h"
+#include "game/statements.h"
+#include "game/texts.h"
+
+namespace {
+
+constexpr std::int32_t MarginWidth = 22;  // row label field plus the gap
+constexpr std::int32_t LabelWidth = 20;
+
+const Cp932Text* const Glyphs[] = {&BorderGlyph, &EmptyGlyph, &BlackGlyph, &WhiteGlyph};
+
+void WriteMargin()
+{
+    WriteText(ConsoleOutput, "", MarginWidth);
+    EndStatement();
+}
+
+void WriteCount(const Cp932Text& lead, Colour colour)
+{
+    WriteText(ConsoleOutput, lead, 0);
+    WriteNumber(ConsoleOutput, DiscCount[colour], 2);
+    WriteText(ConsoleOutput, CountTail, 0);
+    EndStatement();
+}
+
+} // namespace
+
+void DrawBoard()
+{
+    EndLine();
+
+    WriteMargin();
+    for (std::int32_t column = 0; column <= 9; ++column) {
+        WriteNumber(ConsoleOutput, column, 2);
+        EndStatement();
+    }
+    EndLine();
+
+    for (std::int32_t k = 0; k < BoardSize; ++k) {
+        if (k % 10 == 0) {
+            WriteNumber(ConsoleOutput, k, LabelWidth);
+            WriteText(ConsoleOutput, IdeographicSpace, 0);
+            EndStatement();
+        }
+        WriteText(ConsoleOutput, *Glyphs[Board[k]], 0);
+        EndStatement();
+        if (k % 10 == 9)
+            EndLine();
+    }
+
+    WriteMargin();
+    WriteCount(BlackCountLead, Black);
+    WriteCount(WhiteCountLead, White);
+    EndLine();
+
+    WriteText(ConsoleOutput, SideToMove == Black ? BlackToMove : WhiteToMove, 0);
+    EndLine();
+}
