@@ -1,0 +1,279 @@
+#!/usr/bin/env python3
+"""End-to-end transcripts: the real binary with scripted standard input.
+
+Each case feeds CR LF lines to the program and compares every byte it
+writes, and its exit status, with a transcript in golden/ (kept as UTF-8
+for reading; compared as the CP932 bytes iconv makes of it). Transcript
+cases run twice: input and output through files, then through pipes.
+Where the computer moves, the clock is fixed with libfaketime so the seed
+is known. Fault cases break a standard handle and check that the run ends
+quickly with status 1 and never writes to standard error.
+
+  run_e2e.py --binary PATH [--case NAME] [--list] [--update]
+"""
+import argparse
+import glob
+import os
+import re
+import resource
+import subprocess
+import sys
+import tempfile
+import threading
+from dataclasses import dataclass, field
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+GOLDEN = os.path.join(HERE, "golden")
+TIME_LIMIT = 20  # seconds per run; a hang is a failure, not a wait
+
+
+def lines(*texts):
+    return b"".join(t.encode() + b"\r\n" for t in texts)
+
+
+@dataclass
+class Case:
+    name: str
+    stdin: bytes = b""
+    clock: str = ""           # fixed UTC time of day, HH:MM:SS.mmm
+    status: int = 0
+    stdin_kind: str = ""      # "" (file and pipe), "closed", "directory"
+    stdout_kind: str = ""     # "" (file and pipe), "devfull", "closed", "broken"
+    memory_limit: int = 0     # address-space limit in bytes
+    stdin_tail: int = 0       # bytes of "y" streamed after stdin (a huge line)
+    golden: bool = True
+    notes: list = field(default_factory=list)
+
+
+CASES = [
+    # People at the keyboard.
+    Case("abandon_at_start", lines("M", "M", "0", "n")),
+    Case("illegal_cells_reprompt",
+         lines("M", "M", "44", "11", "5", "100", "-1", "3", "", "35", "0", "n")),
+    Case("number_forms", lines("m", "m", "+35 and more words", "0x22", "$2B", "X38", "00", "n")),
+    Case("kind_answers", lines("x", "1", " M", "", "this line is swallowed", "mouse", "c", "0", "n"),
+         clock="12:34:56.789"),
+    Case("replay_answers", lines("M", "M", "0", "N", "M", "M", "0", " n", "M", "M", "0", "no",
+                                 "M", "M", "0", "", "M", "M", "0", "n")),
+    Case("input_ends_mid_game", lines("M", "M", "35")),
+    Case("input_ends_without_line_end", lines("M", "M") + b"35"),
+    Case("lf_only_lines", b"M\nM\n35\n"),
+    Case("end_marker_in_data", lines("M", "M") + b"35\x1a\r\n0\r\nn\r\n"),
+    # The computer.
+    Case("computer_game", lines("C", "C", "n"), clock="12:34:56.789"),
+    Case("person_against_computer", lines("M", "C", "35", "0", "n"), clock="12:34:56.789"),
+    Case("pass_then_move", lines("C", "C", "n"), clock="00:00:00.000"),
+    Case("two_passes_end", lines("C", "C", "n"), clock="00:00:00.037"),
+    Case("colour_wiped_out", lines("C", "C", "n"), clock="00:00:00.091"),
+    Case("full_board_draw", lines("C", "C", "n"), clock="00:00:00.048"),
+    # Failures.
+    Case("not_a_number", lines("M", "M", "abc", "35"), status=1),
+    Case("stdin_closed", status=1, stdin_kind="closed"),
+    Case("stdin_unreadable", status=1, stdin_kind="directory"),
+    Case("out_of_memory", lines("M", "M", "0"), status=1, memory_limit=256 << 20,
+         stdin_tail=1 << 30),
+    Case("stdout_full", lines("M", "M", "0", "n"), status=1, stdout_kind="devfull", golden=False),
+    Case("stdout_closed", lines("M", "M", "0", "n"), status=1, stdout_kind="closed", golden=False),
+    Case("stdout_reader_gone", lines("C", "C", "n"), clock="12:34:56.789", status=1,
+         stdout_kind="broken", golden=False),
+]
+
+
+def faketime_library():
+    found = glob.glob("/usr/lib/*/faketime/libfaketime.so.1") + glob.glob("/usr/lib/faketime/libfaketime.so.1")
+    return found[0] if found else None
+
+
+def environment(case):
+    env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "TZ": "UTC", "LC_ALL": "C"}
+    for name in ("ASAN_OPTIONS", "UBSAN_OPTIONS"):
+        if name in os.environ:
+            env[name] = os.environ[name]
+    if case.clock:
+        library = faketime_library()
+        if library is None:
+            sys.exit("libfaketime is missing: apt-get install faketime")
+        # A fraction of half a millisecond more, so that the frozen clock's
+        # floating-point rounding still lands on the intended millisecond.
+        env["FAKETIME"] = "2026-12-08 " + case.clock + "5"
+        env["LD_PRELOAD"] = library
+        env["ASAN_OPTIONS"] = (env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0").lstrip(":")
+    return env
+
+
+def expected_bytes(case, module):
+    with open(os.path.join(GOLDEN, case.name + ".txt"), "rb") as f:
+        text = f.read()
+    cp932 = subprocess.run(["iconv", "-f", "UTF-8", "-t", "CP932"], input=text,
+                           capture_output=True, check=True).stdout
+    pattern = re.escape(cp932).replace(re.escape(b"{MODULE}"), re.escape(module.encode()))
+    return re.compile(pattern.replace(re.escape(b"{ADDR}"), b"[0-9A-F]{8}") + rb"\Z", re.S)
+
+
+def limit_memory(limit):
+    def apply():
+        if limit:
+            resource.setrlimit(resource.RLIMIT_AS, (limit, limit))
+    return apply
+
+
+def feed(pipe, data, tail):
+    try:
+        pipe.write(data)
+        chunk = b"y" * (1 << 20)
+        for _ in range(tail // len(chunk)):
+            pipe.write(chunk)
+        if tail:
+            pipe.write(b"\r\nn\r\n")
+    except (BrokenPipeError, OSError):
+        pass
+    finally:
+        try:
+            pipe.close()
+        except OSError:
+            pass
+
+
+def run(binary, wrapper, case, through_pipes):
+    """Runs the program once; returns (status, stdout bytes, stderr bytes)."""
+    with tempfile.TemporaryDirectory() as work:
+        stdin_path = os.path.join(work, "stdin")
+        stdout_path = os.path.join(work, "stdout")
+        with open(stdin_path, "wb") as f:
+            f.write(case.stdin)
+        opened = []
+
+        def open_file(path, mode):
+            f = open(path, mode)
+            opened.append(f)
+            return f
+
+        streaming = through_pipes or case.stdin_tail
+        if case.stdin_kind == "closed":
+            stdin = subprocess.DEVNULL  # replaced by a closed descriptor below
+        elif case.stdin_kind == "directory":
+            stdin = os.open(work, os.O_RDONLY | os.O_DIRECTORY)
+        elif streaming:
+            stdin = subprocess.PIPE
+        else:
+            stdin = open_file(stdin_path, "rb")
+
+        reader = None
+        if case.stdout_kind == "devfull":
+            stdout = open_file("/dev/full", "wb")
+        elif case.stdout_kind == "broken":
+            reader, stdout = os.pipe()
+            os.close(reader)
+        elif case.stdout_kind == "closed" or through_pipes:
+            stdout = subprocess.PIPE
+        else:
+            stdout = open_file(stdout_path, "wb")
+
+        closing = []
+        if case.stdin_kind == "closed":
+            closing.append(0)
+        if case.stdout_kind == "closed":
+            closing.append(1)
+
+        def prepare():
+            limit_memory(case.memory_limit)()
+            for fd in closing:
+                os.close(fd)
+
+        process = subprocess.Popen(wrapper + [binary], stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
+                                   env=environment(case), preexec_fn=prepare)
+        for f in opened:
+            f.close()
+        if isinstance(stdin, int) and stdin > 2:
+            os.close(stdin)
+        if case.stdout_kind == "broken":
+            os.close(stdout)
+
+        feeder = None
+        if process.stdin:
+            feeder = threading.Thread(target=feed, args=(process.stdin, case.stdin, case.stdin_tail), daemon=True)
+            feeder.start()
+        out_chunks, err_chunks = [], []
+        drains = []
+        for stream, chunks in ((process.stdout, out_chunks), (process.stderr, err_chunks)):
+            if stream:
+                t = threading.Thread(target=lambda s=stream, c=chunks: c.append(s.read()), daemon=True)
+                t.start()
+                drains.append(t)
+        try:
+            status = process.wait(timeout=TIME_LIMIT)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.wait()
+            return None, b"", b"timed out"
+        for t in drains:
+            t.join(TIME_LIMIT)
+        out = b"".join(out_chunks)
+        if not through_pipes and os.path.exists(stdout_path) and case.stdout_kind == "":
+            with open(stdout_path, "rb") as f:
+                out = f.read()
+        return status, out, b"".join(err_chunks)
+
+
+def check(binary, wrapper, module, case, update):
+    modes = [False, True] if case.stdin_kind == "" and case.stdout_kind == "" and not case.stdin_tail else [False]
+    failures = []
+    for through_pipes in modes:
+        label = "pipes" if through_pipes else "files"
+        status, out, err = run(binary, wrapper, case, through_pipes)
+        if status is None:
+            failures.append(f"{label}: no end within {TIME_LIMIT} s")
+            continue
+        if status != case.status:
+            failures.append(f"{label}: exit status {status}, expected {case.status}")
+        if err:
+            failures.append(f"{label}: wrote to standard error: {err[:200]!r}")
+        if not case.golden:
+            continue
+        if update and not through_pipes:
+            text = out.decode("cp932").replace(module, "{MODULE}")
+            text = re.sub(r"(\{MODULE\} \u306e )[0-9A-F]{8}", r"\1{ADDR}", text)
+            with open(os.path.join(GOLDEN, case.name + ".txt"), "wb") as f:
+                f.write(text.encode())
+            continue
+        if not expected_bytes(case, module).match(out):
+            failures.append(f"{label}: output differs from golden/{case.name}.txt; got:\n"
+                            + out.decode("cp932", "replace")[-1500:])
+    return failures
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--binary")
+    parser.add_argument("--wrapper", default="", help="command to run the binary under")
+    parser.add_argument("--module", help="module name in the failure report (default: the binary's file name)")
+    parser.add_argument("--case", action="append")
+    parser.add_argument("--list", action="store_true")
+    parser.add_argument("--update", action="store_true")
+    parser.add_argument("--skip", action="append", default=[], help="leave out a case")
+    args = parser.parse_args()
+
+    if args.list:
+        print("\n".join(c.name for c in CASES))
+        return 0
+    if not args.binary:
+        parser.error("--binary is required")
+    binary = os.path.abspath(args.binary)
+    module = args.module or os.path.basename(binary)
+    wrapper = args.wrapper.split()
+    selected = [c for c in CASES if (not args.case or c.name in args.case) and c.name not in args.skip]
+    if not selected:
+        sys.exit(f"no such case: {args.case}")
+    failed = 0
+    for case in selected:
+        failures = check(binary, wrapper, module, case, args.update)
+        print(("FAIL " if failures else "ok   ") + case.name)
+        for f in failures:
+            print("    " + f)
+        failed += bool(failures)
+    print(f"{len(selected) - failed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
