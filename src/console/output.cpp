@@ -75,8 +75,10 @@ bool AppendSpaces(OutputStream& s, std::int64_t count)
     return true;
 }
 
+} // namespace
+
 // One write: the padding and the text, dropped from the first failed send.
-void Place(OutputStream& s, std::string_view text, std::int32_t width)
+void PlaceText(OutputStream& s, std::string_view text, std::int32_t width)
 {
     if (!s.open && !Open(s)) {
         StreamResult = NotOpen;
@@ -87,16 +89,9 @@ void Place(OutputStream& s, std::string_view text, std::int32_t width)
         Append(s, text.data(), text.size());
 }
 
-} // namespace
-
-void WriteText(OutputStream& stream, std::string_view text, std::int32_t width)
-{
-    Place(stream, text, width);
-}
-
 void WriteText(OutputStream& stream, const char* text, std::int32_t width)
 {
-    Place(stream, std::string_view(text, std::strlen(text)), width);
+    WriteText(stream, std::string_view(text, std::strlen(text)), width);
 }
 
 void WriteNumber(OutputStream& stream, std::int32_t value, std::int32_t width)
@@ -111,16 +106,10 @@ void WriteNumber(OutputStream& stream, std::int32_t value, std::int32_t width)
     } while (magnitude != 0);
     if (value < 0)
         *--first = '-';
-    Place(stream, std::string_view(first, static_cast<std::size_t>(digits + sizeof digits - first)), width);
+    WriteText(stream, std::string_view(first, static_cast<std::size_t>(digits + sizeof digits - first)), width);
 }
 
-void WriteLineBreak(OutputStream& stream)
-{
-    Place(stream, "\r\n", 0);
-    FlushOutput(stream);
-}
-
-void FlushOutput(OutputStream& stream)
+void EndStatementSlow(OutputStream& stream)
 {
     if (!stream.open)
         StreamResult = FlushWhileNotOpen;

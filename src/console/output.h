@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "console/platform.h"
@@ -23,15 +24,46 @@ struct OutputStream {
 
 extern OutputStream ConsoleOutput;
 
+// The slow paths: opening, padding, and a buffer that fills.
+void PlaceText(OutputStream& stream, std::string_view text, std::int32_t width);
+void EndStatementSlow(OutputStream& stream);
+
 // The text right-aligned in a field of width bytes; never cut.
-void WriteText(OutputStream& stream, std::string_view text, std::int32_t width);
+inline void WriteText(OutputStream& stream, std::string_view text, std::int32_t width)
+{
+    // Fast path: the stream is open and the buffer stays short of full.
+    std::int32_t length = static_cast<std::int32_t>(text.size());
+    std::int32_t pad = width > length ? width - length : 0;
+    std::int32_t at = stream.count;
+    if (stream.open && text.size() < static_cast<std::size_t>(StreamBufferSize) &&
+        at + pad + length < StreamBufferSize) {
+        for (; pad > 0; --pad)
+            stream.buffer[at++] = ' ';
+        std::memcpy(stream.buffer + at, text.data(), text.size());
+        stream.count = at + length;
+        return;
+    }
+    PlaceText(stream, text, width);
+}
+
 // A zero-terminated text: its bytes before the first zero.
 void WriteText(OutputStream& stream, const char* text, std::int32_t width);
 // The decimal form of value right-aligned in a field of width bytes.
 void WriteNumber(OutputStream& stream, std::int32_t value, std::int32_t width);
-// CR LF, then FlushOutput.
-void WriteLineBreak(OutputStream& stream);
+
 // Ends a statement: sends the buffer when standard output is a console.
-void FlushOutput(OutputStream& stream);
+inline void FlushOutput(OutputStream& stream)
+{
+    if (!stream.open || stream.flushAtStatementEnd)
+        EndStatementSlow(stream);
+}
+
+// CR LF, then FlushOutput.
+inline void WriteLineBreak(OutputStream& stream)
+{
+    WriteText(stream, std::string_view("\r\n", 2), 0);
+    FlushOutput(stream);
+}
+
 // At program end: sends whatever is still buffered.
 void CloseStream(OutputStream& stream);

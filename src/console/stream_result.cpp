@@ -4,9 +4,7 @@
 
 std::int32_t StreamResult = 0;
 
-// Kept out of line: the return address names the statement that failed.
-[[gnu::noinline]] void CheckStreamResult()
+void RaiseStreamResult()
 {
-    if (StreamResult != 0)
-        SignalRunError(__builtin_return_address(0));
+    SignalRunError(__builtin_return_address(0));
 }

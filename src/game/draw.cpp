@@ -14,7 +14,7 @@ const Cp932Text* const Glyphs[] = {&BorderGlyph, &EmptyGlyph, &BlackGlyph, &Whit
 
 void WriteMargin()
 {
-    WriteText(ConsoleOutput, "", MarginWidth);
+    WriteText(ConsoleOutput, std::string_view{}, MarginWidth);
     EndStatement();
 }
 

@@ -94,7 +94,9 @@ BOOL WriteFile(HANDLE, const void* buffer, DWORD size, DWORD* written, void*)
     }
     if (Fake.writesBeforeFailure > 0)
         --Fake.writesBeforeFailure;
-    Fake.writes.emplace_back(static_cast<const char*>(buffer), size);
+    Fake.bytesWritten += size;
+    if (Fake.keepWrites)
+        Fake.writes.emplace_back(static_cast<const char*>(buffer), size);
     *written = size;
     return TRUE;
 }

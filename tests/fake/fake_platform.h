@@ -26,6 +26,8 @@ struct FakePlatform {
     DWORD stdoutType = FILE_TYPE_PIPE;
     DWORD stdoutOpenError = ERROR_INVALID_HANDLE;  // GetLastError after an invalid handle
     std::vector<std::string> writes;  // one entry per WriteFile call
+    bool keepWrites = true;           // false: only count (benchmarks)
+    std::size_t bytesWritten = 0;
     int writesBeforeFailure = -1;     // -1: never fail; else fail every call from then on
     DWORD writeError = ERROR_DISK_FULL;
     int closeHandleCalls = 0;

@@ -1,0 +1,90 @@
+#!/usr/bin/env python3
+"""Whole-program benchmark: N games with both colours played by the computer.
+
+The input answers "C", "C" and an empty play-again line N times and ends
+with "n"; the output goes through a pipe to a reader. Beside it runs the
+floor for the same work: a minimal writer that sends the same number of
+bytes through the same kind of pipe in 128-byte write calls. Prints games
+per second, bytes per second and the ratio program time / floor time
+(best of several runs). With --allocations, valgrind counts the heap
+allocations of runs of N and 2N games.
+
+  scripts/bench-program.py [--games N] [--repeat R] [--allocations]
+"""
+import argparse
+import os
+import re
+import subprocess
+import sys
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+BUILD = os.path.join(ROOT, "build", "bench")
+
+
+def build():
+    subprocess.run(["cmake", "-S", ROOT, "-B", BUILD, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+                    "-DSHIROKURO_BENCH=ON", "-DSHIROKURO_TESTS=OFF"], check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["cmake", "--build", BUILD], check=True, stdout=subprocess.DEVNULL)
+
+
+def script(games):
+    return b"C\r\nC\r\n\r\n" * (games - 1) + b"C\r\nC\r\nn\r\n"
+
+
+def timed(command, stdin_path):
+    """Seconds for command | cat >/dev/null, and the bytes that went through."""
+    with open(stdin_path, "rb") as stdin:
+        start = time.perf_counter()
+        writer = subprocess.Popen(command, stdin=stdin, stdout=subprocess.PIPE)
+        total = 0
+        while chunk := writer.stdout.read(1 << 16):
+            total += len(chunk)
+        writer.wait()
+        elapsed = time.perf_counter() - start
+    if writer.returncode != 0:
+        sys.exit(f"{command[0]} exited with {writer.returncode}")
+    return elapsed, total
+
+
+def allocations(games, stdin_path):
+    with open(stdin_path, "wb") as f:
+        f.write(script(games))
+    with open(stdin_path, "rb") as stdin:
+        done = subprocess.run(["valgrind", "--tool=memcheck", os.path.join(BUILD, "shirokuro")],
+                              stdin=stdin, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, check=True)
+    found = re.search(rb"total heap usage: ([\d,]+) allocs", done.stderr)
+    return int(found.group(1).replace(b",", b""))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--games", type=int, default=2000)
+    parser.add_argument("--repeat", type=int, default=5)
+    parser.add_argument("--allocations", action="store_true")
+    args = parser.parse_args()
+    build()
+    stdin_path = os.path.join(BUILD, "bench-input")
+    with open(stdin_path, "wb") as f:
+        f.write(script(args.games))
+
+    program = [os.path.join(BUILD, "shirokuro")]
+    program_times, size = zip(*(timed(program, stdin_path) for _ in range(args.repeat)))
+    floor = [os.path.join(BUILD, "bench", "floor_writer"), str(size[0])]
+    floor_times, _ = zip(*(timed(floor, stdin_path) for _ in range(args.repeat)))
+    best, best_floor = min(program_times), min(floor_times)
+    print(f"games: {args.games}, output: {size[0]} bytes")
+    print(f"program: {best:.3f} s, {args.games / best:.0f} games/s, {size[0] / best / 1e6:.1f} MB/s")
+    print(f"floor:   {best_floor:.3f} s, {size[0] / best_floor / 1e6:.1f} MB/s (128-byte writes, no game)")
+    print(f"ratio program/floor: {best / best_floor:.2f}")
+
+    if args.allocations:
+        small, large = 10, 20
+        a, b = allocations(small, stdin_path + ".v"), allocations(large, stdin_path + ".v")
+        print(f"heap allocations: {a} for {small} games, {b} for {large} games "
+              f"({(b - a) / (large - small):.2f} per extra game)")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
