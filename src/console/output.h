@@ -6,8 +6,8 @@
 // rest at CloseStream. Failures are recorded in StreamResult, never returned.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string_view>
 
 #include "console/platform.h"
@@ -39,7 +39,7 @@ inline void WriteText(OutputStream& stream, std::string_view text, std::int32_t 
         at + pad + length < StreamBufferSize) {
         for (; pad > 0; --pad)
             stream.buffer[at++] = ' ';
-        std::memcpy(stream.buffer + at, text.data(), text.size());
+        std::copy(text.begin(), text.end(), stream.buffer + at);  // safe for an empty text
         stream.count = at + length;
         return;
     }

@@ -14,7 +14,7 @@ const Cp932Text* const Glyphs[] = {&BorderGlyph, &EmptyGlyph, &BlackGlyph, &Whit
 
 void WriteMargin()
 {
-    WriteText(ConsoleOutput, std::string_view{}, MarginWidth);
+    WriteText(ConsoleOutput, std::string_view{""}, MarginWidth);  // an empty text, but never a null pointer
     EndStatement();
 }
 

@@ -51,7 +51,7 @@ struct FakePlatform {
 extern FakePlatform Fake;
 
 // Fresh fake, and every process-wide variable of the console services
-// and the game back to its start-up value.
+// back to its start-up value (the game's own state is the test's concern).
 void ResetAll();
 
 // Queues a script of reads, one FakeRead per piece.
