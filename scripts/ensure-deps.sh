@@ -14,8 +14,8 @@ done
 if [ "$(id -u)" -eq 0 ] && command -v apt-get >/dev/null; then
     echo "installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq >/dev/null
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    apt-get -o DPkg::Lock::Timeout=300 update -qq >/dev/null
+    apt-get -o DPkg::Lock::Timeout=300 install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
     exit 0
 fi
 echo "missing packages; install them with: sudo apt-get install ${missing[*]}" >&2
