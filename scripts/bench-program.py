@@ -33,18 +33,19 @@ def script(games):
 
 
 def timed(command, stdin_path):
-    """Seconds for command | cat >/dev/null, and the bytes that went through."""
+    """Wall seconds and the writer's CPU seconds (user + system) for
+    command | reader, and the bytes that went through."""
     with open(stdin_path, "rb") as stdin:
         start = time.perf_counter()
         writer = subprocess.Popen(command, stdin=stdin, stdout=subprocess.PIPE)
         total = 0
         while chunk := writer.stdout.read(1 << 16):
             total += len(chunk)
-        writer.wait()
+        _, status, usage = os.wait4(writer.pid, 0)
         elapsed = time.perf_counter() - start
-    if writer.returncode != 0:
-        sys.exit(f"{command[0]} exited with {writer.returncode}")
-    return elapsed, total
+    if os.waitstatus_to_exitcode(status) != 0:
+        sys.exit(f"{command[0]} exited with {status}")
+    return elapsed, usage.ru_utime + usage.ru_stime, total
 
 
 def allocations(games, stdin_path):
@@ -69,14 +70,17 @@ def main():
         f.write(script(args.games))
 
     program = [os.path.join(BUILD, "shirokuro")]
-    program_times, size = zip(*(timed(program, stdin_path) for _ in range(args.repeat)))
-    floor = [os.path.join(BUILD, "bench", "floor_writer"), str(size[0])]
-    floor_times, _ = zip(*(timed(floor, stdin_path) for _ in range(args.repeat)))
-    best, best_floor = min(program_times), min(floor_times)
-    print(f"games: {args.games}, output: {size[0]} bytes")
-    print(f"program: {best:.3f} s, {args.games / best:.0f} games/s, {size[0] / best / 1e6:.1f} MB/s")
-    print(f"floor:   {best_floor:.3f} s, {size[0] / best_floor / 1e6:.1f} MB/s (128-byte writes, no game)")
-    print(f"ratio program/floor: {best / best_floor:.2f}")
+    program_runs = [timed(program, stdin_path) for _ in range(args.repeat)]
+    size = program_runs[0][2]
+    floor = [os.path.join(BUILD, "bench", "floor_writer"), str(size)]
+    floor_runs = [timed(floor, stdin_path) for _ in range(args.repeat)]
+    wall, cpu = min(r[0] for r in program_runs), min(r[1] for r in program_runs)
+    floor_wall, floor_cpu = min(r[0] for r in floor_runs), min(r[1] for r in floor_runs)
+    print(f"games: {args.games}, output: {size} bytes, best of {args.repeat}")
+    print(f"program: {wall:.3f} s wall, {cpu:.3f} s CPU; {args.games / wall:.0f} games/s, {size / wall / 1e6:.1f} MB/s")
+    print(f"floor:   {floor_wall:.3f} s wall, {floor_cpu:.3f} s CPU; {size / floor_wall / 1e6:.1f} MB/s "
+          f"(128-byte writes, no game)")
+    print(f"ratio program/floor: {wall / floor_wall:.2f} wall, {cpu / floor_cpu:.2f} CPU")
 
     if args.allocations:
         small, large = 10, 20

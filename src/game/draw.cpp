@@ -10,7 +10,12 @@ namespace {
 constexpr std::int32_t MarginWidth = 22;  // row label field plus the gap
 constexpr std::int32_t LabelWidth = 20;
 
-const Cp932Text* const Glyphs[] = {&BorderGlyph, &EmptyGlyph, &BlackGlyph, &WhiteGlyph};
+// Every cell is one full-width character: two bytes, two columns.
+constexpr std::size_t GlyphSize = 2;
+constexpr const char* Glyphs[] = {BorderGlyph.bytes.data(), EmptyGlyph.bytes.data(),
+                                   BlackGlyph.bytes.data(), WhiteGlyph.bytes.data()};
+static_assert(BorderGlyph.bytes.size() == GlyphSize && EmptyGlyph.bytes.size() == GlyphSize &&
+              BlackGlyph.bytes.size() == GlyphSize && WhiteGlyph.bytes.size() == GlyphSize);
 
 void WriteMargin()
 {
@@ -45,7 +50,7 @@ void DrawBoard()
             WriteText(ConsoleOutput, IdeographicSpace, 0);
             EndStatement();
         }
-        WriteText(ConsoleOutput, *Glyphs[Board[k]], 0);
+        WriteText(ConsoleOutput, std::string_view(Glyphs[Board[k]], GlyphSize), 0);
         EndStatement();
         if (k % 10 == 9)
             EndLine();
