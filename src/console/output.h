@@ -36,7 +36,7 @@ inline void WriteText(OutputStream& stream, std::string_view text, std::int32_t 
     std::int32_t pad = width > length ? width - length : 0;
     std::int32_t at = stream.count;
     if (stream.open && text.size() < static_cast<std::size_t>(StreamBufferSize) &&
-        at + pad + length < StreamBufferSize) {
+        std::int64_t{at} + pad + length < StreamBufferSize) {
         for (; pad > 0; --pad)
             stream.buffer[at++] = ' ';
         std::copy(text.begin(), text.end(), stream.buffer + at);  // safe for an empty text

@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "console/terminal_lines.h"
+
 namespace {
 
 DWORD LastError = 0;
@@ -57,13 +59,6 @@ void AwaitReady(int fd, short events)
     }
 }
 
-// A terminal ends typed lines with LF; the input rules want CR LF. What
-// does not fit into the caller's buffer waits here for the next read.
-struct TerminalLines {
-    char pending[256];
-    std::size_t first = 0, last = 0;
-} Typed;
-
 ssize_t ReadSome(int fd, void* buffer, std::size_t size)
 {
     for (;;) {
@@ -77,25 +72,8 @@ ssize_t ReadSome(int fd, void* buffer, std::size_t size)
     }
 }
 
-ssize_t ReadTerminal(int fd, char* buffer, std::size_t size)
-{
-    if (Typed.first == Typed.last) {
-        char raw[128];
-        ssize_t got = ReadSome(fd, raw, std::min(size, sizeof raw));
-        if (got <= 0)
-            return got;
-        Typed.first = Typed.last = 0;
-        for (ssize_t i = 0; i < got; ++i) {
-            if (raw[i] == '\n')
-                Typed.pending[Typed.last++] = '\r';
-            Typed.pending[Typed.last++] = raw[i];
-        }
-    }
-    std::size_t take = std::min(size, Typed.last - Typed.first);
-    std::memcpy(buffer, Typed.pending + Typed.first, take);
-    Typed.first += take;
-    return static_cast<ssize_t>(take);
-}
+// Lines typed at a terminal, with CR LF line ends.
+TerminalLines Typed;
 
 } // namespace
 
@@ -133,8 +111,10 @@ BOOL CloseHandle(HANDLE handle)
 BOOL ReadFile(HANDLE handle, void* buffer, DWORD size, DWORD* read, void*)
 {
     int fd = Descriptor(handle);
-    ssize_t got = IsCharacterDevice(fd) ? ReadTerminal(fd, static_cast<char*>(buffer), size)
-                                        : ReadSome(fd, buffer, size);
+    ssize_t got = IsCharacterDevice(fd)
+                      ? Typed.Read(static_cast<char*>(buffer), size,
+                                   [fd](char* raw, std::size_t n) { return ReadSome(fd, raw, n); })
+                      : ReadSome(fd, buffer, size);
     *read = got > 0 ? static_cast<DWORD>(got) : 0;
     return got < 0 ? Fail(errno) : TRUE;
 }
