@@ -94,7 +94,7 @@ void WriteText(OutputStream& stream, const char* text, std::int32_t width)
     WriteText(stream, std::string_view(text, std::strlen(text)), width);
 }
 
-void WriteNumber(OutputStream& stream, std::int32_t value, std::int32_t width)
+void WriteNumberSlow(OutputStream& stream, std::int32_t value, std::int32_t width)
 {
     char digits[11];  // a sign and ten digits
     char* first = digits + sizeof digits;

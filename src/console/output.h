@@ -48,8 +48,21 @@ inline void WriteText(OutputStream& stream, std::string_view text, std::int32_t 
 
 // A zero-terminated text: its bytes before the first zero.
 void WriteText(OutputStream& stream, const char* text, std::int32_t width);
+void WriteNumberSlow(OutputStream& stream, std::int32_t value, std::int32_t width);
+
 // The decimal form of value right-aligned in a field of width bytes.
-void WriteNumber(OutputStream& stream, std::int32_t value, std::int32_t width);
+inline void WriteNumber(OutputStream& stream, std::int32_t value, std::int32_t width)
+{
+    // Fast path: the one- and two-digit numbers that cells, counts and
+    // labels are made of.
+    if (value >= 0 && value < 100) {
+        const char digits[2] = {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
+        std::size_t first = value < 10 ? 1 : 0;
+        WriteText(stream, std::string_view(digits + first, 2 - first), width);
+        return;
+    }
+    WriteNumberSlow(stream, value, width);
+}
 
 // Ends a statement: sends the buffer when standard output is a console.
 inline void FlushOutput(OutputStream& stream)

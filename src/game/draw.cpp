@@ -44,16 +44,15 @@ void DrawBoard()
     }
     EndLine();
 
-    for (std::int32_t k = 0; k < BoardSize; ++k) {
-        if (k % 10 == 0) {
-            WriteNumber(ConsoleOutput, k, LabelWidth);
-            WriteText(ConsoleOutput, IdeographicSpace, 0);
+    for (std::int32_t row = 0; row < BoardSize; row += 10) {
+        WriteNumber(ConsoleOutput, row, LabelWidth);
+        WriteText(ConsoleOutput, IdeographicSpace, 0);
+        EndStatement();
+        for (std::int32_t k = row; k < row + 10; ++k) {
+            WriteText(ConsoleOutput, std::string_view(Glyphs[Board[k]], GlyphSize), 0);
             EndStatement();
         }
-        WriteText(ConsoleOutput, std::string_view(Glyphs[Board[k]], GlyphSize), 0);
-        EndStatement();
-        if (k % 10 == 9)
-            EndLine();
+        EndLine();
     }
 
     WriteMargin();
