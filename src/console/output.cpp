@@ -27,6 +27,8 @@ bool Open(OutputStream& s)
     }
     s.handle = handle;
     s.flushAtStatementEnd = (type == FILE_TYPE_CHAR);
+    s.slowStatementEnd = s.flushAtStatementEnd;
+    s.fastLimit = StreamBufferSize;
     s.count = 0;
     s.open = true;
     return true;

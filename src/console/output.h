@@ -20,6 +20,12 @@ struct OutputStream {
     HANDLE handle = INVALID_HANDLE_VALUE;
     std::int32_t count = 0;  // bytes waiting in the buffer
     char buffer[StreamBufferSize] = {};
+    // What the inline fast paths look at, one test each: a write stays
+    // inline while the buffer stays below fastLimit (0 until the stream is
+    // open), and a statement end goes the slow way while slowStatementEnd
+    // is set (until the stream is open, and always on a console).
+    std::int32_t fastLimit = 0;
+    bool slowStatementEnd = true;
 };
 
 extern OutputStream ConsoleOutput;
@@ -35,8 +41,8 @@ inline void WriteText(OutputStream& stream, std::string_view text, std::int32_t 
     std::int32_t length = static_cast<std::int32_t>(text.size());
     std::int32_t pad = width > length ? width - length : 0;
     std::int32_t at = stream.count;
-    if (stream.open && text.size() < static_cast<std::size_t>(StreamBufferSize) &&
-        std::int64_t{at} + pad + length < StreamBufferSize) {
+    if (text.size() < static_cast<std::size_t>(StreamBufferSize) &&
+        std::int64_t{at} + pad + length < stream.fastLimit) {
         for (; pad > 0; --pad)
             stream.buffer[at++] = ' ';
         std::copy(text.begin(), text.end(), stream.buffer + at);  // safe for an empty text
@@ -67,7 +73,7 @@ inline void WriteNumber(OutputStream& stream, std::int32_t value, std::int32_t w
 // Ends a statement: sends the buffer when standard output is a console.
 inline void FlushOutput(OutputStream& stream)
 {
-    if (!stream.open || stream.flushAtStatementEnd)
+    if (stream.slowStatementEnd)
         EndStatementSlow(stream);
 }
 

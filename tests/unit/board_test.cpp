@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <array>
+#include <random>
 #include <vector>
 
 #include "game_fixture.h"
@@ -146,5 +147,33 @@ TEST_F(GameTest, SwapColourExchangesOnlyTheTwoColours)
         Colour c = in;
         SwapColour(c);
         EXPECT_EQ(c, out);
+    }
+}
+
+// The move list is found for all cells at once, not cell by cell; on any
+// position, legal or not, it must be exactly the cells IsLegalMove accepts.
+TEST_F(GameTest, TheMoveListHoldsExactlyTheCellsIsLegalMoveAccepts)
+{
+    std::mt19937 random(2026);
+    for (int position = 0; position < 3000; ++position) {
+        InitBoard();
+        int filled = static_cast<int>(random() % 65);
+        for (int row = 1; row <= 8; ++row)
+            for (int column = 1; column <= 8; ++column)
+                Board[10 * row + column] = random() % 64 < static_cast<unsigned>(filled)
+                                               ? static_cast<std::uint8_t>(Black + random() % 2)
+                                               : std::uint8_t{Empty};
+        for (Colour side : {Colour{Black}, Colour{White}}) {
+            SideToMove = side;
+            Opponent = side == Black ? White : Black;
+            std::vector<CellIndex> expected;
+            for (int cell = FirstPlayingCell; cell <= LastPlayingCell; ++cell)
+                if (IsLegalMove(static_cast<CellIndex>(cell)))
+                    expected.push_back(static_cast<CellIndex>(cell));
+            CollectLegalMoves();
+            ASSERT_EQ(std::vector<CellIndex>(MoveList + 1, MoveList + 1 + MoveListCount), expected)
+                << "position " << position;
+            ASSERT_EQ(HasNoLegalMove(), expected.empty()) << "position " << position;
+        }
     }
 }
