@@ -22,16 +22,36 @@ int BitOfCell(int row, int column) { return 8 * (row - 1) + (column - 1); }
 
 CellIndex CellOfBit(int bit) { return static_cast<CellIndex>(10 * (bit / 8 + 1) + bit % 8 + 1); }
 
+constexpr std::uint64_t LowBitOfEachByte = 0x0101010101010101ull;
+
+// The eight cells of a row, one byte each, cell 1 in the lowest byte.
+std::uint64_t RowBytes(int row)
+{
+    std::uint64_t bytes = 0;
+    for (int column = 1; column <= 8; ++column)
+        bytes |= std::uint64_t{Board[10 * row + column]} << (8 * (column - 1));
+    return bytes;
+}
+
+// Bit j set where cell j + 1 of the row holds code. Cell codes are 0..3,
+// so a byte matches when neither of its two low bits differs; the multiply
+// gathers the low bit of every byte into the top byte, in order.
+std::uint64_t RowCellsHolding(std::uint64_t bytes, std::uint8_t code)
+{
+    std::uint64_t differ = bytes ^ (LowBitOfEachByte * code);
+    std::uint64_t match = ~(differ | differ >> 1) & LowBitOfEachByte;
+    return (match * 0x0102040810204080ull) >> 56;
+}
+
 // The cells of the side to move and of its opponent; the rest are empty.
 void SplitCells(std::uint64_t& own, std::uint64_t& opponent)
 {
     own = opponent = 0;
-    for (int row = 1; row <= 8; ++row)
-        for (int column = 1; column <= 8; ++column) {
-            std::uint8_t code = Board[10 * row + column];
-            own |= std::uint64_t{code == SideToMove} << BitOfCell(row, column);
-            opponent |= std::uint64_t{code == Opponent} << BitOfCell(row, column);
-        }
+    for (int row = 1; row <= 8; ++row) {
+        std::uint64_t bytes = RowBytes(row);
+        own |= RowCellsHolding(bytes, SideToMove) << BitOfCell(row, 1);
+        opponent |= RowCellsHolding(bytes, Opponent) << BitOfCell(row, 1);
+    }
 }
 
 constexpr std::uint64_t NotColumn1 = 0xFEFEFEFEFEFEFEFEull;
