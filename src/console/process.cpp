@@ -7,6 +7,7 @@
 #include "console/output.h"
 #include "console/platform.h"
 #include "console/report.h"
+#include "console/stream_result.h"
 
 std::int32_t ExitStatus = 0;
 ErrorReportingState ErrorReporting = ErrorReportingState::Ready;
@@ -35,5 +36,9 @@ void FinishProcess()
     ErrorReporting = ErrorReportingState::TakenDown;
     CloseStream(ConsoleInput);
     CloseStream(ConsoleOutput);
+    // Output that could not be written out at the end is not reported
+    // (there is nowhere to report it), but neither is the run a success.
+    if (StreamResult != 0 && ExitStatus == 0)
+        ExitStatus = 1;
     ExitProcess(static_cast<UINT>(ExitStatus));
 }

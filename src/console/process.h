@@ -18,5 +18,6 @@ extern ErrorReportingState ErrorReporting;
 
 [[noreturn]] void Terminate(std::int32_t code);
 
-// Writes out buffered output and exits with ExitStatus.
+// Writes out buffered output and exits with ExitStatus, or with 1 when
+// the output left over at the end could not be written.
 [[noreturn]] void FinishProcess();

@@ -252,3 +252,25 @@ TEST(OutOfMemory, ElsewhereIsReportedWithoutAPlace)
 }
 
 } // namespace
+
+// Bytes still buffered at a normal end that cannot be written out are not
+// reported, but the run does not end with status 0 either.
+TEST(NormalEnd, LostLastOutputIsNotASuccess)
+{
+    for (bool writable : {true, false}) {
+        SCOPED_TRACE(writable);
+        ResetAll();
+        Fake.stdoutType = FILE_TYPE_PIPE;
+        Fake.writesBeforeFailure = writable ? -1 : 0;
+        try {
+            RunProcess([] {
+                WriteText(ConsoleOutput, "less than a buffer", 0);
+                EndLine();
+            });
+            FAIL() << "RunProcess returned";
+        } catch (const FakeExit& exit) {
+            EXPECT_EQ(exit.status, writable ? 0u : 1u);
+        }
+        EXPECT_EQ(Fake.Output(), writable ? "less than a buffer\r\n" : "");
+    }
+}
