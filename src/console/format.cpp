@@ -50,8 +50,8 @@ std::size_t FormatText(char* out, std::size_t capacity, std::string_view pattern
     char digits[24];
     for (std::size_t i = 0; i < pattern.size(); ++i) {
         char c = pattern[i];
-        char spec = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
-        if (c != '%' || (spec != 's' && spec != 'd' && spec != 'p') || next == args.end()) {
+        char conversion = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
+        if (c != '%' || (conversion != 's' && conversion != 'd' && conversion != 'p') || next == args.end()) {
             sink.Put({&pattern[i], 1});
             continue;
         }
