@@ -1,5 +1,6 @@
 """Where libfaketime is, for the scripts that fix the clock of a run."""
 import glob
+import os
 
 
 def elf_class(path):
@@ -16,3 +17,14 @@ def library_for(binary):
         if elf_class(candidate) == wanted:
             return candidate
     return None
+
+
+def forget(pid):
+    """Removes what libfaketime keeps in /dev/shm for a process. It would
+    remove it at exit, but the program ends with _exit; left behind, it
+    makes a later process with the same id fail to start its clock."""
+    for name in (f"faketime_shm_{pid}", f"sem.faketime_sem_{pid}"):
+        try:
+            os.unlink(os.path.join("/dev/shm", name))
+        except FileNotFoundError:
+            pass

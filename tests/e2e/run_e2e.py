@@ -93,7 +93,6 @@ def environment(case, binary):
         # floating-point rounding still lands on the intended millisecond.
         env["FAKETIME"] = "2026-12-08 " + case.clock + "5"
         env["LD_PRELOAD"] = library
-        env["FAKETIME_DISABLE_SHM"] = "1"  # the program ends with _exit: nothing would remove it
         env["ASAN_OPTIONS"] = (env.get("ASAN_OPTIONS", "") + ":verify_asan_link_order=0").lstrip(":")
     return env
 
@@ -203,6 +202,8 @@ def run(binary, wrapper, case, through_pipes):
             process.kill()
             process.wait()
             return None, b"", b"timed out"
+        finally:
+            faketime.forget(process.pid)
         for t in drains:
             t.join(TIME_LIMIT)
         out = b"".join(out_chunks)

@@ -158,12 +158,7 @@ def run_linux(binary, stdin, when, library):
            "FAKETIME": when.strftime("%Y-%m-%d %H:%M:%S.%f")[:-3] + "5"}
     process = subprocess.Popen([binary], stdin=subprocess.PIPE, stdout=subprocess.PIPE, env=env)
     out, _ = process.communicate(stdin, timeout=TIME_LIMIT)
-    # The program leaves by _exit, so libfaketime never removes its shared memory.
-    for name in (f"faketime_shm_{process.pid}", f"sem.faketime_sem_{process.pid}"):
-        try:
-            os.unlink(os.path.join("/dev/shm", name))
-        except OSError:
-            pass
+    faketime.forget(process.pid)
     return out
 
 
