@@ -43,10 +43,9 @@ inline void WriteText(OutputStream& stream, std::string_view text, std::int32_t 
     std::int32_t at = stream.count;
     if (text.size() < static_cast<std::size_t>(StreamBufferSize) &&
         std::int64_t{at} + pad + length < stream.fastLimit) {
-        for (; pad > 0; --pad)
-            stream.buffer[at++] = ' ';
-        std::copy(text.begin(), text.end(), stream.buffer + at);  // safe for an empty text
-        stream.count = at + length;
+        std::fill_n(stream.buffer + at, pad, ' ');
+        std::copy(text.begin(), text.end(), stream.buffer + at + pad);  // safe for an empty text
+        stream.count = at + pad + length;
         return;
     }
     PlaceText(stream, text, width);
@@ -75,6 +74,14 @@ inline void FlushOutput(OutputStream& stream)
 {
     if (stream.slowStatementEnd)
         EndStatementSlow(stream);
+}
+
+// Whether the end of each statement sends what it wrote (a console), so
+// that how writes are grouped into statements shows at the handle. Also
+// true before the stream is open, when that is not known yet.
+inline bool EachStatementIsSent(const OutputStream& stream)
+{
+    return stream.slowStatementEnd;
 }
 
 // CR LF, then FlushOutput.

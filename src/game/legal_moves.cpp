@@ -1,17 +1,26 @@
 #include "game/legal_moves.h"
 
+#include <bit>
+#include <cstring>
+
 namespace {
 
 int BitOfCell(int row, int column) { return 8 * (row - 1) + (column - 1); }
 
 constexpr std::uint64_t LowBitOfEachByte = 0x0101010101010101ull;
 
-// The eight cells of a row, one byte each, cell 1 in the lowest byte.
+// The eight cells of a row, one byte each, cell 1 in the lowest byte: on
+// a little-endian machine simply the row's bytes as they lie.
 std::uint64_t RowBytes(int row)
 {
+    const std::uint8_t* cells = &Board[10 * row + 1];
     std::uint64_t bytes = 0;
-    for (int column = 1; column <= 8; ++column)
-        bytes |= std::uint64_t{Board[10 * row + column]} << (8 * (column - 1));
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(&bytes, cells, sizeof bytes);
+    } else {
+        for (int column = 0; column < 8; ++column)
+            bytes |= std::uint64_t{cells[column]} << (8 * column);
+    }
     return bytes;
 }
 
@@ -69,9 +78,4 @@ std::uint64_t LegalMoveBits()
            MovesAlong<-7, NotColumn1>(own, opponent, empty) | MovesAlong<-1, NotColumn8>(own, opponent, empty) |
            MovesAlong<1, NotColumn1>(own, opponent, empty) | MovesAlong<7, NotColumn8>(own, opponent, empty) |
            MovesAlong<8, ~0ull>(own, opponent, empty) | MovesAlong<9, NotColumn1>(own, opponent, empty);
-}
-
-CellIndex CellOfBit(int bit)
-{
-    return static_cast<CellIndex>(10 * (bit / 8 + 1) + bit % 8 + 1);
 }

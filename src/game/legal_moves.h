@@ -12,4 +12,8 @@
 #include "game/board.h"
 
 std::uint64_t LegalMoveBits();
-CellIndex CellOfBit(int bit);
+
+inline CellIndex CellOfBit(int bit)
+{
+    return static_cast<CellIndex>(10 * (bit / 8 + 1) + bit % 8 + 1);
+}

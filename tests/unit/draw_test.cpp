@@ -1,3 +1,5 @@
+#include <array>
+#include <random>
 #include <vector>
 
 #include "console/output.h"
@@ -112,5 +114,34 @@ TEST_F(GameTest, CountsFillTheirFieldAndTheTurnLineFollowsTheSide)
         CloseStream(ConsoleOutput);
         EXPECT_EQ(Fake.Output(), Joined(ExpectedPieces(StartRows, c.black, c.white, c.toMove)))
             << c.black << "-" << c.white;
+    }
+}
+
+// A console gets every piece as a statement of its own, a file or a pipe
+// gets whole rows at once: the bytes must be the same either way, on any
+// board, including when the buffer fills in the middle of a row.
+TEST_F(GameTest, ConsoleAndRedirectedDrawingsAreTheSameBytes)
+{
+    std::mt19937 random(7);
+    for (int drawing = 0; drawing < 200; ++drawing) {
+        std::array<std::uint8_t, BoardSize> cells;
+        InitBoard();
+        for (int k = 0; k < BoardSize; ++k)
+            cells[k] = Board[k] == Border ? std::uint8_t{Border} : static_cast<std::uint8_t>(Empty + random() % 3);
+        int lead = static_cast<int>(random() % 128);  // where in the buffer the drawing starts
+        std::string outputs[2];
+        for (DWORD type : {FILE_TYPE_CHAR, FILE_TYPE_PIPE}) {
+            ResetAll();
+            Fake.stdoutType = type;
+            std::copy(cells.begin(), cells.end(), Board);
+            DiscCount[Black] = CountCells(Black);
+            DiscCount[White] = CountCells(White);
+            SideToMove = drawing % 2 ? White : Black;
+            WriteText(ConsoleOutput, std::string(static_cast<std::size_t>(lead), '.'), 0);
+            DrawBoard();
+            CloseStream(ConsoleOutput);
+            outputs[type == FILE_TYPE_PIPE] = Fake.Output();
+        }
+        ASSERT_EQ(outputs[0], outputs[1]) << "drawing " << drawing;
     }
 }
