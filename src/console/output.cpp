@@ -27,8 +27,6 @@ bool Open(OutputStream& s)
     }
     s.handle = handle;
     s.flushAtStatementEnd = (type == FILE_TYPE_CHAR);
-    s.slowStatementEnd = s.flushAtStatementEnd;
-    s.fastLimit = StreamBufferSize;
     s.count = 0;
     s.open = true;
     return true;
@@ -94,21 +92,6 @@ void PlaceText(OutputStream& s, std::string_view text, std::int32_t width)
 void WriteText(OutputStream& stream, const char* text, std::int32_t width)
 {
     WriteText(stream, std::string_view(text, std::strlen(text)), width);
-}
-
-void WriteNumberSlow(OutputStream& stream, std::int32_t value, std::int32_t width)
-{
-    char digits[11];  // a sign and ten digits
-    char* first = digits + sizeof digits;
-    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
-                                        : static_cast<std::uint32_t>(value);
-    do {
-        *--first = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0)
-        *--first = '-';
-    WriteText(stream, std::string_view(first, static_cast<std::size_t>(digits + sizeof digits - first)), width);
 }
 
 void EndStatementSlow(OutputStream& stream)

@@ -20,12 +20,6 @@ struct OutputStream {
     HANDLE handle = INVALID_HANDLE_VALUE;
     std::int32_t count = 0;  // bytes waiting in the buffer
     char buffer[StreamBufferSize] = {};
-    // What the inline fast paths look at, one test each: a write stays
-    // inline while the buffer stays below fastLimit (0 until the stream is
-    // open), and a statement end goes the slow way while slowStatementEnd
-    // is set (until the stream is open, and always on a console).
-    std::int32_t fastLimit = 0;
-    bool slowStatementEnd = true;
 };
 
 extern OutputStream ConsoleOutput;
@@ -41,8 +35,8 @@ inline void WriteText(OutputStream& stream, std::string_view text, std::int32_t 
     std::int32_t length = static_cast<std::int32_t>(text.size());
     std::int32_t pad = width > length ? width - length : 0;
     std::int32_t at = stream.count;
-    if (text.size() < static_cast<std::size_t>(StreamBufferSize) &&
-        std::int64_t{at} + pad + length < stream.fastLimit) {
+    if (stream.open && text.size() < static_cast<std::size_t>(StreamBufferSize) &&
+        std::int64_t{at} + pad + length < StreamBufferSize) {
         std::fill_n(stream.buffer + at, pad, ' ');
         std::copy(text.begin(), text.end(), stream.buffer + at + pad);  // safe for an empty text
         stream.count = at + pad + length;
@@ -53,27 +47,20 @@ inline void WriteText(OutputStream& stream, std::string_view text, std::int32_t 
 
 // A zero-terminated text: its bytes before the first zero.
 void WriteText(OutputStream& stream, const char* text, std::int32_t width);
-void WriteNumberSlow(OutputStream& stream, std::int32_t value, std::int32_t width);
-
 // The decimal form of value right-aligned in a field of width bytes.
 inline void WriteNumber(OutputStream& stream, std::int32_t value, std::int32_t width)
 {
-    // Fast path: the one- and two-digit numbers that cells, counts and
-    // labels are made of.
-    if (value >= 0 && value < 100) {
-        const char digits[2] = {static_cast<char>('0' + value / 10), static_cast<char>('0' + value % 10)};
-        std::size_t first = value < 10 ? 1 : 0;
-        WriteText(stream, std::string_view(digits + first, 2 - first), width);
-        return;
-    }
-    WriteNumberSlow(stream, value, width);
-}
-
-// Ends a statement: sends the buffer when standard output is a console.
-inline void FlushOutput(OutputStream& stream)
-{
-    if (stream.slowStatementEnd)
-        EndStatementSlow(stream);
+    char digits[11];  // a sign and ten digits
+    char* first = digits + sizeof digits;
+    std::uint32_t magnitude = value < 0 ? 0u - static_cast<std::uint32_t>(value)
+                                        : static_cast<std::uint32_t>(value);
+    do {
+        *--first = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0)
+        *--first = '-';
+    WriteText(stream, std::string_view(first, static_cast<std::size_t>(digits + sizeof digits - first)), width);
 }
 
 // Whether the end of each statement sends what it wrote (a console), so
@@ -81,7 +68,14 @@ inline void FlushOutput(OutputStream& stream)
 // true before the stream is open, when that is not known yet.
 inline bool EachStatementIsSent(const OutputStream& stream)
 {
-    return stream.slowStatementEnd;
+    return !stream.open || stream.flushAtStatementEnd;
+}
+
+// Ends a statement: sends the buffer when standard output is a console.
+inline void FlushOutput(OutputStream& stream)
+{
+    if (EachStatementIsSent(stream))
+        EndStatementSlow(stream);
 }
 
 // CR LF, then FlushOutput.

@@ -5,8 +5,6 @@
 
 namespace {
 
-int BitOfCell(int row, int column) { return 8 * (row - 1) + (column - 1); }
-
 constexpr std::uint64_t LowBitOfEachByte = 0x0101010101010101ull;
 
 // The eight cells of a row, one byte each, cell 1 in the lowest byte: on
@@ -40,8 +38,8 @@ void SplitCells(std::uint64_t& own, std::uint64_t& opponent)
     own = opponent = 0;
     for (int row = 1; row <= 8; ++row) {
         std::uint64_t bytes = RowBytes(row);
-        own |= RowCellsHolding(bytes, SideToMove) << BitOfCell(row, 1);
-        opponent |= RowCellsHolding(bytes, Opponent) << BitOfCell(row, 1);
+        own |= RowCellsHolding(bytes, SideToMove) << (8 * (row - 1));
+        opponent |= RowCellsHolding(bytes, Opponent) << (8 * (row - 1));
     }
 }
 
