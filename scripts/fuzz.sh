@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DSHIROKURO_FUZZ=ON -DSHIROKURO_TESTS=OFF >/dev/null
+    -DSHIROKURO_FUZZ=ON -DSHIROKURO_TESTS=OFF -DSHIROKURO_WERROR=ON >/dev/null
 cmake --build build/fuzz -j "$(nproc)" >/dev/null
 for target in input program; do
     scratch=$(mktemp -d)

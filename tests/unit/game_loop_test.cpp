@@ -14,7 +14,11 @@ const std::string Kinds = cp932::Question + CrLf + cp932::BlackMark + cp932::Kin
 
 std::string CountLine(int black, int white)
 {
-    auto field = [](int n) { return (n < 10 ? " " : "") + std::to_string(n); };
+    // Padded by hand: GCC 12 at -O3 misreads `const char* + std::string&&` as an overlapping copy.
+    auto field = [](int n) {
+        std::string digits = std::to_string(n);
+        return digits.size() < 2 ? ' ' + digits : digits;
+    };
     return std::string(22, ' ') + Hex("81 40 81 9C") + field(black) + Hex("8C C2 81 40") + Hex("81 40 81 9B") +
            field(white) + Hex("8C C2 81 40");
 }
