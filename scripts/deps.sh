@@ -1,6 +1,10 @@
 # The Debian packages each command needs (sourced by the root scripts).
-BUILD_PACKAGES=(cmake g++ ninja-build)
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev faketime libc-bin tmux luit groff-base clang libclang-rt-14-dev)
+BUILD_PACKAGES=(cmake g++ ninja-build make)
+TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev faketime libc-bin tmux luit groff-base clang libclang-rt-14-dev qemu-user)
 PLAY_PACKAGES=(luit)
-# The native Windows build and its run under Wine (wine32 needs dpkg's i386 architecture).
-WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 wine wine32:i386)
+# The native Windows programs, 32- and 64-bit, and the Wine that runs one
+# of them: 32-bit Wine (wine32 needs dpkg's i386 architecture) where the
+# machine runs 32-bit programs, 64-bit Wine where it does not.
+WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32)
+WINE32_PACKAGES=(wine wine32:i386)
+WINE64_PACKAGES=(wine64)

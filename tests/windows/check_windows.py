@@ -12,11 +12,12 @@
   window; one of them must give the same bytes.
 - Lines trickling through a pipe, and a reader that has gone away.
 
-Wine comes from the environment (WINEPREFIX, WINEDLLOVERRIDES). The
+Wine comes from the environment (WINEPREFIX, WINEDLLOVERRIDES, and the
+loader and server as SHIROKURO_WINE and SHIROKURO_WINESERVER). The
 server and Wine's helpers are started first, with no pipes of ours, and
 left running for the caller to stop (wineserver -k).
 
-  check_windows.py --exe shirokuro.exe --linux-binary build/default/shirokuro
+  check_windows.py --exe shirokuro.exe --linux-binary build/default/shirokuro --mingw i686-w64-mingw32
 """
 import argparse
 import bisect
@@ -33,6 +34,9 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import faketime  # noqa: E402
 
 TIME_LIMIT = 20  # seconds per run
+WINE = os.environ.get("SHIROKURO_WINE", "wine")
+WINESERVER = os.environ.get("SHIROKURO_WINESERVER", "wineserver")
+MINGW = "i686-w64-mingw32"  # the tool prefix for the exe's architecture
 CLOCK_MARGIN = 0.02  # seconds around the timed window
 
 
@@ -64,7 +68,7 @@ def wine(exe, stdin, stdout="file", relay=False, trickle=0.0):
             out = subprocess.PIPE
         source = subprocess.PIPE if trickle else open(in_path, "rb")
         start = time.time()
-        process = subprocess.Popen(["wine", exe], stdin=source, stdout=out, stderr=subprocess.PIPE, env=env)
+        process = subprocess.Popen([WINE, exe], stdin=source, stdout=out, stderr=subprocess.PIPE, env=env)
         for f in (source, out):
             if f is not subprocess.PIPE:
                 f.close()
@@ -125,13 +129,13 @@ def check_report_offset(exe):
                       + rb"([0-9A-F]{8})" + re.escape(" で発生しました。\n".encode("cp932")), out)
     assert found, f"no report naming {os.path.basename(exe)}: {out[-200:]!r}"
     offset = int(found.group(1), 16)
-    headers = subprocess.run(["i686-w64-mingw32-objdump", "-p", exe], capture_output=True, text=True,
+    headers = subprocess.run([f"{MINGW}-objdump", "-p", exe], capture_output=True, text=True,
                              check=True).stdout
     target = int(re.search(r"ImageBase\s+([0-9a-fA-F]+)", headers).group(1), 16) + offset
-    symbols = subprocess.run(["i686-w64-mingw32-nm", "-n", exe], capture_output=True, text=True, check=True).stdout
+    symbols = subprocess.run([f"{MINGW}-nm", "-n", exe], capture_output=True, text=True, check=True).stdout
     code = sorted(int(a, 16) for a, kind in re.findall(r"^([0-9a-f]+) ([Tt]) ", symbols, re.M))
     function = code[bisect.bisect_right(code, target) - 1]
-    listing = subprocess.run(["i686-w64-mingw32-objdump", "-d", f"--start-address={function:#x}",
+    listing = subprocess.run([f"{MINGW}-objdump", "-d", f"--start-address={function:#x}",
                               f"--stop-address={target + 1:#x}", exe], capture_output=True, text=True,
                              check=True).stdout
     instructions = re.findall(r"^\s*([0-9a-f]+):\s+(?:[0-9a-f]{2} )+\s*(.*)$", listing, re.M)
@@ -174,15 +178,18 @@ def check_reader_gone(exe):
 
 
 def main():
+    global MINGW
     parser = argparse.ArgumentParser()
     parser.add_argument("--exe", required=True)
     parser.add_argument("--linux-binary", required=True, help="the Linux program, to replay computer games")
+    parser.add_argument("--mingw", default=MINGW, help="binutils prefix for the exe's architecture")
     args = parser.parse_args()
+    MINGW = args.mingw
     exe, binary = os.path.abspath(args.exe), os.path.abspath(args.linux_binary)
     quiet = {"stdin": subprocess.DEVNULL, "stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL,
              "timeout": 300}
-    subprocess.run(["wineserver", "-p"], **quiet)
-    subprocess.run(["wine", "cmd", "/c", "exit"], check=True, **quiet)
+    subprocess.run([WINESERVER, "-p"], **quiet)
+    subprocess.run([WINE, "cmd", "/c", "exit"], check=True, **quiet)
     checks = [
         ("output_pieces", lambda: check_pieces(exe)),
         ("report_offset", lambda: check_report_offset(exe)),
