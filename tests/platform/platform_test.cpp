@@ -166,23 +166,6 @@ TEST(ReadFile, FilesAndPipesDeliverTheBytesAsTheyAre)
     }
 }
 
-TEST(ReadFile, ATerminalLineEndsInCrLf)
-{
-    Descriptor master(posix_openpt(O_RDWR | O_NOCTTY));
-    ASSERT_GE(master.fd, 0);
-    ASSERT_EQ(grantpt(master.fd), 0);
-    ASSERT_EQ(unlockpt(master.fd), 0);
-    Descriptor slave(open(ptsname(master.fd), O_RDWR | O_NOCTTY));
-    ASSERT_GE(slave.fd, 0);
-    ASSERT_EQ(write(master.fd, "35\n", 3), 3);
-
-    Redirect input(slave.fd, 0);
-    char buffer[128];
-    DWORD got = 0;
-    EXPECT_EQ(ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr), TRUE);
-    EXPECT_EQ(std::string(buffer, got), "35\r\n");
-}
-
 // A game's writes and first read on a pseudo-terminal, in a child process
 // (the layer looks at the locale and the terminal once per process).
 struct TerminalCase {
@@ -223,9 +206,8 @@ class OnATerminal : public testing::TestWithParam<TerminalCase> {};
     _exit(0);
 }
 
-TEST_P(OnATerminal, ShowsAndReadsTheTerminalsCharacters)
+void CheckOnTerminal(const TerminalCase& c)
 {
-    const TerminalCase& c = GetParam();
     Descriptor master(posix_openpt(O_RDWR | O_NOCTTY));
     ASSERT_GE(master.fd, 0);
     ASSERT_EQ(grantpt(master.fd), 0);
@@ -273,6 +255,13 @@ TEST_P(OnATerminal, ShowsAndReadsTheTerminalsCharacters)
     EXPECT_EQ(status, 0);
     EXPECT_EQ(testing::PrintToString(shown), testing::PrintToString(c.shown));
     EXPECT_EQ(testing::PrintToString(read), testing::PrintToString(c.read));
+}
+
+TEST_P(OnATerminal, ShowsAndReadsTheTerminalsCharacters) { CheckOnTerminal(GetParam()); }
+
+TEST(ReadFile, ATerminalLineEndsInCrLf)
+{
+    CheckOnTerminal(TerminalCase{"", "C", nullptr, "35\n", nullptr, {}, "", "35\r\n"});
 }
 
 // The game's texts in CP932 and in UTF-8.
