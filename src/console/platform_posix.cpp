@@ -98,6 +98,10 @@ BOOL WriteAll(int fd, const char* bytes, DWORD size, DWORD* written)
     return TRUE;
 }
 
+// Whether standard input and output were terminals when GetStdHandle gave
+// them out; asked once, so that writes to a pipe cost no extra call.
+bool StandardIsTerminal[2] = {false, false};
+
 // The terminal's character set, chosen at the first read or write on a
 // terminal; files and pipes never get here, so they cost nothing.
 TerminalCharset Charset;
@@ -214,7 +218,7 @@ bool AmbiguousDrawnWide()
 // for a terminal whose set is CP932's or plain ASCII.
 TerminalCharset* CharsetFor(int fd)
 {
-    if (!isatty(fd))
+    if (fd < 0 || fd > 1 || !StandardIsTerminal[fd])
         return nullptr;
     if (!CharsetChosen) {
         CharsetChosen = true;
@@ -243,6 +247,7 @@ HANDLE GetStdHandle(DWORD which)
         Fail(EBADF);
         return INVALID_HANDLE_VALUE;
     }
+    StandardIsTerminal[fd] = isatty(fd) == 1;
     return fd;
 }
 
