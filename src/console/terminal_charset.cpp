@@ -65,11 +65,11 @@ TerminalCharset::~TerminalCharset() { Close(); }
 
 void TerminalCharset::Close()
 {
-    if (toTerminal_ != Closed)
+    if (toTerminal_ != Closed())
         iconv_close(toTerminal_);
-    if (fromTerminal_ != Closed)
+    if (fromTerminal_ != Closed())
         iconv_close(fromTerminal_);
-    toTerminal_ = fromTerminal_ = Closed;
+    toTerminal_ = fromTerminal_ = Closed();
 }
 
 bool TerminalCharset::Open(const char* codeset)
@@ -78,13 +78,13 @@ bool TerminalCharset::Open(const char* codeset)
         return false;
     toTerminal_ = iconv_open(codeset, "CP932");
     fromTerminal_ = iconv_open("CP932", codeset);
-    if (toTerminal_ == Closed || fromTerminal_ == Closed) {
+    if (toTerminal_ == Closed() || fromTerminal_ == Closed()) {
         Close();
         return false;
     }
     // U+FFFD where the set has it, else "?".
     iconv_t fromUtf8 = iconv_open(codeset, "UTF-8");
-    if (fromUtf8 != Closed) {
+    if (fromUtf8 != Closed()) {
         std::size_t n = Convert(fromUtf8, "\xEF\xBF\xBD", 3, replacement_, Growth);
         if (n != Failed)
             replacementSize_ = n;

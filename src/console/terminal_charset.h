@@ -33,7 +33,7 @@ public:
     // it. False when there is nothing to convert (CP932 itself, plain
     // ASCII) or iconv does not know the set; the bytes then pass unchanged.
     bool Open(const char* codeset);
-    bool Converts() const { return toTerminal_ != Closed; }
+    bool Converts() const { return toTerminal_ != Closed(); }
     void PadNarrow(bool pad) { padNarrow_ = pad; }
 
     // Converts CP932 bytes into out, which has room for Growth * (size + 1)
@@ -48,13 +48,13 @@ public:
     std::size_t FromTerminal(const char* in, std::size_t size, char* out, bool atEnd);
 
 private:
-    static inline const iconv_t Closed = reinterpret_cast<iconv_t>(-1);
+    static iconv_t Closed() { return reinterpret_cast<iconv_t>(-1); }
 
     void Close();
     void PutCharacter(const char* in, std::size_t size, char*& out);
     std::size_t ConvertTyped(char* in, std::size_t size, char* out, bool atEnd);
 
-    iconv_t toTerminal_ = Closed, fromTerminal_ = Closed;
+    iconv_t toTerminal_ = Closed(), fromTerminal_ = Closed();
     bool padNarrow_ = false;
     char replacement_[8] = {'?'};
     std::size_t replacementSize_ = 1;
