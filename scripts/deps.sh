@@ -1,7 +1,6 @@
 # The Debian packages each command needs (sourced by the root scripts).
 BUILD_PACKAGES=(cmake g++ ninja-build make)
-TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev faketime libc-bin tmux luit groff-base clang libclang-rt-14-dev qemu-user)
-PLAY_PACKAGES=(luit)
+TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev faketime libc-bin tmux groff-base clang libclang-rt-14-dev qemu-user)
 # The native Windows programs, 32- and 64-bit, and the Wine that runs one
 # of them: 32-bit Wine (wine32 needs dpkg's i386 architecture) where the
 # machine runs 32-bit programs, 64-bit Wine where it does not.

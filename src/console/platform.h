@@ -15,6 +15,12 @@
 #endif
 #include <windows.h>
 
+// The console shows and reads CP932 while the program runs and gets its
+// own code pages back at the end, whichever way the process ends; the
+// end goes through this (platform_windows.cpp).
+[[noreturn]] void ExitProcessRestoringConsole(UINT status);
+#define ExitProcess ExitProcessRestoringConsole
+
 inline constexpr char PathSeparator = '\\';
 
 #else

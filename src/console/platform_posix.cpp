@@ -4,15 +4,20 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <clocale>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <langinfo.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include "console/terminal_charset.h"
 #include "console/terminal_lines.h"
 
 namespace {
@@ -75,6 +80,164 @@ ssize_t ReadSome(int fd, void* buffer, std::size_t size)
 // Lines typed at a terminal, with CR LF line ends.
 TerminalLines Typed;
 
+BOOL WriteAll(int fd, const char* bytes, DWORD size, DWORD* written)
+{
+    DWORD done = 0;
+    while (done < size) {
+        ssize_t put = write(fd, bytes + done, size - done);
+        if (put > 0)
+            done += static_cast<DWORD>(put);
+        else if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            AwaitReady(fd, POLLOUT);
+        else if (put < 0 && errno != EINTR) {
+            *written = done;
+            return Fail(errno);
+        }
+    }
+    *written = done;
+    return TRUE;
+}
+
+// Whether standard input and output were terminals when GetStdHandle gave
+// them out; asked once, so that writes to a pipe cost no extra call.
+bool StandardIsTerminal[2] = {false, false};
+
+// The terminal's character set, chosen at the first read or write on a
+// terminal; files and pipes never get here, so they cost nothing.
+TerminalCharset Charset;
+bool CharsetChosen = false;
+
+// What was typed while the terminal was asked where its cursor stands,
+// for the first reads.
+char TypedAhead[256];
+std::size_t TypedAheadFirst = 0, TypedAheadLast = 0;
+
+// Terminal output is converted in pieces of this size, each one write.
+constexpr DWORD WritePiece = 256;
+char Converted[TerminalCharset::Growth * (WritePiece + 1)];
+
+// Takes a complete cursor-position report (ESC [ row ; column R) out of
+// the typed-ahead bytes; its column, or 0 when there is none yet.
+int TakeCursorReport()
+{
+    for (std::size_t start = 0; start < TypedAheadLast; ++start) {
+        if (TypedAhead[start] != '\x1b')
+            continue;
+        std::size_t i = start + 1;
+        if (i == TypedAheadLast || TypedAhead[i++] != '[')
+            continue;
+        int numbers[2] = {0, 0};
+        int field = 0;
+        bool digits = false;
+        for (; i < TypedAheadLast; ++i) {
+            char c = TypedAhead[i];
+            if (c >= '0' && c <= '9' && numbers[field] < 10000) {
+                numbers[field] = 10 * numbers[field] + (c - '0');
+                digits = true;
+            } else if (c == ';' && field == 0 && digits) {
+                field = 1;
+                digits = false;
+            } else {
+                break;
+            }
+        }
+        if (i == TypedAheadLast || TypedAhead[i] != 'R' || field != 1 || !digits)
+            continue;
+        std::memmove(TypedAhead + start, TypedAhead + i + 1, TypedAheadLast - i - 1);
+        TypedAheadLast -= i + 1 - start;
+        return numbers[1];
+    }
+    return 0;
+}
+
+long MillisecondsSince(const timespec& start)
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
+}
+
+// Draws one ambiguous-width glyph at the start of the line and asks the
+// terminal where the cursor went. Bytes typed meanwhile are kept, in
+// order, for the first reads; no answer in half a second counts as narrow.
+bool ProbeDrawnWide()
+{
+    const char* term = std::getenv("TERM");
+    struct stat in, out;
+    if (term == nullptr || std::strcmp(term, "dumb") == 0 || !isatty(STDIN_FILENO) ||
+        fstat(STDIN_FILENO, &in) != 0 || fstat(STDOUT_FILENO, &out) != 0 || in.st_rdev != out.st_rdev)
+        return false;
+    termios saved{};
+    if (tcgetattr(STDIN_FILENO, &saved) != 0)
+        return false;
+    termios quiet = saved;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
+    quiet.c_cc[VMIN] = 0;
+    quiet.c_cc[VTIME] = 0;
+    if (tcsetattr(STDIN_FILENO, TCSANOW, &quiet) != 0)
+        return false;
+
+    char probe[32] = "\r";
+    std::size_t n = 1 + Charset.ToTerminal("\x81\xA1", 2, probe + 1);  // "■"
+    std::memcpy(probe + n, "\x1b[6n", 4);
+    DWORD ignored = 0;
+    WriteAll(STDOUT_FILENO, probe, static_cast<DWORD>(n + 4), &ignored);
+
+    timespec start{};
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    int column = 0;
+    for (long waited = 0; column == 0 && waited < 500 && TypedAheadLast < sizeof TypedAhead;
+         waited = MillisecondsSince(start)) {
+        pollfd p{STDIN_FILENO, POLLIN, 0};
+        if (poll(&p, 1, static_cast<int>(500 - waited)) <= 0)
+            continue;
+        ssize_t got = read(STDIN_FILENO, TypedAhead + TypedAheadLast, sizeof TypedAhead - TypedAheadLast);
+        if (got > 0) {
+            TypedAheadLast += static_cast<std::size_t>(got);
+            column = TakeCursorReport();
+        }
+    }
+    tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    WriteAll(STDOUT_FILENO, "\r\x1b[K", 4, &ignored);
+    return column == 3;  // the column after the glyph, counted from 1
+}
+
+// How wide the terminal draws "■", "●" and "○": as the player says in
+// SHIROKURO_AMBIGUOUS, otherwise as the terminal answers.
+bool AmbiguousDrawnWide()
+{
+    const char* said = std::getenv("SHIROKURO_AMBIGUOUS");
+    if (said != nullptr && std::strcmp(said, "wide") == 0)
+        return true;
+    if (said != nullptr && std::strcmp(said, "narrow") == 0)
+        return false;
+    return ProbeDrawnWide();
+}
+
+// The conversion for a terminal descriptor; null for anything else and
+// for a terminal whose set is CP932's or plain ASCII.
+TerminalCharset* CharsetFor(int fd)
+{
+    if (fd < 0 || fd > 1 || !StandardIsTerminal[fd])
+        return nullptr;
+    if (!CharsetChosen) {
+        CharsetChosen = true;
+        if (std::setlocale(LC_CTYPE, "") != nullptr && Charset.Open(nl_langinfo(CODESET)))
+            Charset.PadNarrow(!AmbiguousDrawnWide());
+    }
+    return Charset.Converts() ? &Charset : nullptr;
+}
+
+ssize_t ReadTyped(int fd, char* raw, std::size_t size)
+{
+    if (fd != STDIN_FILENO || TypedAheadFirst == TypedAheadLast)
+        return ReadSome(fd, raw, size);
+    std::size_t take = std::min(size, TypedAheadLast - TypedAheadFirst);
+    std::memcpy(raw, TypedAhead + TypedAheadFirst, take);
+    TypedAheadFirst += take;
+    return static_cast<ssize_t>(take);
+}
+
 } // namespace
 
 HANDLE GetStdHandle(DWORD which)
@@ -84,6 +247,7 @@ HANDLE GetStdHandle(DWORD which)
         Fail(EBADF);
         return INVALID_HANDLE_VALUE;
     }
+    StandardIsTerminal[fd] = isatty(fd) == 1;
     return fd;
 }
 
@@ -113,7 +277,8 @@ BOOL ReadFile(HANDLE handle, void* buffer, DWORD size, DWORD* read, void*)
     int fd = Descriptor(handle);
     ssize_t got = IsCharacterDevice(fd)
                       ? Typed.Read(static_cast<char*>(buffer), size,
-                                   [fd](char* raw, std::size_t n) { return ReadSome(fd, raw, n); })
+                                   [fd](char* raw, std::size_t n) { return ReadTyped(fd, raw, n); },
+                                   CharsetFor(fd))
                       : ReadSome(fd, buffer, size);
     *read = got > 0 ? static_cast<DWORD>(got) : 0;
     return got < 0 ? Fail(errno) : TRUE;
@@ -123,18 +288,19 @@ BOOL WriteFile(HANDLE handle, const void* buffer, DWORD size, DWORD* written, vo
 {
     int fd = Descriptor(handle);
     const char* bytes = static_cast<const char*>(buffer);
+    TerminalCharset* charset = CharsetFor(fd);
+    if (charset == nullptr)
+        return WriteAll(fd, bytes, size, written);
     DWORD done = 0;
-    while (done < size) {
-        ssize_t put = write(fd, bytes + done, size - done);
-        if (put > 0)
-            done += static_cast<DWORD>(put);
-        else if (put < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            AwaitReady(fd, POLLOUT);
-        else if (put < 0 && errno != EINTR) {
+    do {
+        DWORD take = std::min(size - done, WritePiece);
+        DWORD put = 0;
+        if (!WriteAll(fd, Converted, static_cast<DWORD>(charset->ToTerminal(bytes + done, take, Converted)), &put)) {
             *written = done;
-            return Fail(errno);
+            return FALSE;
         }
-    }
+        done += take;
+    } while (done < size);
     *written = done;
     return TRUE;
 }
@@ -156,6 +322,10 @@ void GetSystemTime(SYSTEMTIME* time)
 
 void ExitProcess(UINT status)
 {
+    if (Charset.Converts()) {
+        DWORD ignored = 0;
+        WriteAll(STDOUT_FILENO, Converted, static_cast<DWORD>(Charset.FinishOutput(Converted)), &ignored);
+    }
     _exit(static_cast<int>(status));
 }
 

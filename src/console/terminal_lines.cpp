@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-void TerminalLines::Convert(const char* raw, std::size_t count)
+void TerminalLines::EndLines(const char* raw, std::size_t count)
 {
     first_ = last_ = 0;
     for (std::size_t i = 0; i < count; ++i) {

@@ -2,11 +2,16 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <functional>
+#include <poll.h>
 #include <string>
+#include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 #include "console/platform.h"
 
@@ -161,22 +166,126 @@ TEST(ReadFile, FilesAndPipesDeliverTheBytesAsTheyAre)
     }
 }
 
-TEST(ReadFile, ATerminalLineEndsInCrLf)
+// A game's writes and first read on a pseudo-terminal, in a child process
+// (the layer looks at the locale and the terminal once per process).
+struct TerminalCase {
+    const char* name;
+    const char* locale;                // LC_ALL
+    const char* ambiguous;             // SHIROKURO_AMBIGUOUS, or null
+    std::string typed;                 // typed before the program starts
+    const char* answer;                // typed when the cursor position is asked; null: nothing
+    std::vector<std::string> writes;   // WriteFile calls
+    std::string shown;                 // all the terminal receives
+    std::string read;                  // what ReadFile gives, up to the first line end
+};
+
+void PrintTo(const TerminalCase& c, std::ostream* os) { *os << c.name; }
+
+class OnATerminal : public testing::TestWithParam<TerminalCase> {};
+
+[[noreturn]] void RunOnTerminal(const TerminalCase& c, int terminal, int report)
+{
+    setenv("LC_ALL", c.locale, 1);
+    setenv("TERM", "xterm", 1);
+    if (c.ambiguous)
+        setenv("SHIROKURO_AMBIGUOUS", c.ambiguous, 1);
+    else
+        unsetenv("SHIROKURO_AMBIGUOUS");
+    dup2(terminal, 0);
+    dup2(terminal, 1);
+    DWORD done = 0;
+    for (const std::string& piece : c.writes)
+        WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), piece.data(), static_cast<DWORD>(piece.size()), &done, nullptr);
+    std::string read;
+    char buffer[128];
+    while (read.find("\r\n") == std::string::npos &&
+           ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &done, nullptr) && done > 0)
+        read.append(buffer, done);
+    ssize_t ignored = write(report, read.data(), read.size());
+    (void)ignored;
+    _exit(0);
+}
+
+void CheckOnTerminal(const TerminalCase& c)
 {
     Descriptor master(posix_openpt(O_RDWR | O_NOCTTY));
     ASSERT_GE(master.fd, 0);
     ASSERT_EQ(grantpt(master.fd), 0);
     ASSERT_EQ(unlockpt(master.fd), 0);
-    Descriptor slave(open(ptsname(master.fd), O_RDWR | O_NOCTTY));
-    ASSERT_GE(slave.fd, 0);
-    ASSERT_EQ(write(master.fd, "35\n", 3), 3);
+    Descriptor terminal(open(ptsname(master.fd), O_RDWR | O_NOCTTY));
+    ASSERT_GE(terminal.fd, 0);
+    termios mode{};
+    ASSERT_EQ(tcgetattr(terminal.fd, &mode), 0);
+    mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);  // the bytes as written
+    mode.c_lflag &= ~static_cast<tcflag_t>(ECHO);   // and only those
+    ASSERT_EQ(tcsetattr(terminal.fd, TCSANOW, &mode), 0);
+    ASSERT_EQ(write(master.fd, c.typed.data(), c.typed.size()), static_cast<ssize_t>(c.typed.size()));
+    Pipe report;
 
-    Redirect input(slave.fd, 0);
-    char buffer[128];
-    DWORD got = 0;
-    EXPECT_EQ(ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, sizeof buffer, &got, nullptr), TRUE);
-    EXPECT_EQ(std::string(buffer, got), "35\r\n");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        master.Close();  // or the terminal would outlive a failed test
+        report.reader.Close();
+        RunOnTerminal(c, terminal.fd, report.writer.fd);
+    }
+    terminal.Close();
+    report.writer.Close();
+
+    std::string shown;
+    bool answered = c.answer == nullptr;
+    char buffer[256];
+    for (;;) {
+        pollfd p{master.fd, POLLIN, 0};
+        ASSERT_EQ(poll(&p, 1, 10000), 1) << "nothing more after " << testing::PrintToString(shown);
+        ssize_t got = read(master.fd, buffer, sizeof buffer);
+        if (got <= 0)
+            break;  // the child has gone
+        shown.append(buffer, static_cast<std::size_t>(got));
+        if (!answered && shown.find("\x1b[6n") != std::string::npos) {
+            answered = true;
+            ASSERT_GT(write(master.fd, c.answer, std::strlen(c.answer)), 0);
+        }
+    }
+    std::string read;
+    for (ssize_t got; (got = ::read(report.reader.fd, buffer, sizeof buffer)) > 0;)
+        read.append(buffer, static_cast<std::size_t>(got));
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(testing::PrintToString(shown), testing::PrintToString(c.shown));
+    EXPECT_EQ(testing::PrintToString(read), testing::PrintToString(c.read));
 }
+
+TEST_P(OnATerminal, ShowsAndReadsTheTerminalsCharacters) { CheckOnTerminal(GetParam()); }
+
+TEST(ReadFile, ATerminalLineEndsInCrLf)
+{
+    CheckOnTerminal(TerminalCase{"", "C", nullptr, "35\n", nullptr, {}, "", "35\r\n"});
+}
+
+// The game's texts in CP932 and in UTF-8.
+const std::string Split = std::string(127, 'a') + "\x82";  // a full 128-byte buffer ending in a lead byte
+const std::string Rest = "\xA0\x81\x9C\r\n";           // "あ" completed, "●", line end
+const std::string Probe = "\r\xE2\x96\xA0\x1b[6n\r\x1b[K";  // "■" and the question, wiped
+const std::string Black = "\xE2\x97\x8F";
+const std::string TypedDigits = "\xEF\xBC\x93\xEF\xBC\x95\n";  // "３５"
+
+INSTANTIATE_TEST_SUITE_P(
+    Locales, OnATerminal,
+    testing::Values(
+        TerminalCase{"Utf8", "C.UTF-8", "narrow", TypedDigits, nullptr, {Split, Rest},
+                     std::string(127, 'a') + "\xE3\x81\x82 " + Black + "\r\n", "\x82\x52\x82\x54\r\n"},
+        TerminalCase{"CLocaleUnchanged", "C", nullptr, TypedDigits, nullptr, {Split, Rest}, Split + Rest,
+                     "\xEF\xBC\x93\xEF\xBC\x95\r\n"},
+        TerminalCase{"SaidWide", "C.UTF-8", "wide", "35\n", nullptr, {"\x81\x9C"}, Black, "35\r\n"},
+        TerminalCase{"AnsweredWide", "C.UTF-8", nullptr, "3", "\x1b[1;3R5\n", {"\x81\x9C"}, Probe + Black,
+                     "35\r\n"},
+        TerminalCase{"AnsweredNarrow", "C.UTF-8", nullptr, "35", "\x1b[7;2R\n", {"\x81\x9C"},
+                     Probe + " " + Black, "35\r\n"},
+        TerminalCase{"NoAnswer", "C.UTF-8", nullptr, "35\n", nullptr, {"\x81\x9C"}, Probe + " " + Black,
+                     "35\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The time of day in UTC, whatever the local time zone.
 TEST(GetSystemTime, IsTheClockInUtc)

@@ -14,6 +14,7 @@ struct LinesCase {
     std::vector<std::optional<std::string>> raw;  // chunks from the terminal; nullopt: a failed read
     std::size_t size;                             // asked per Read
     std::vector<std::optional<std::string>> out;  // each Read's bytes; nullopt: the failure
+    const char* codeset = nullptr;                // the terminal's set, when converted
 };
 
 void PrintTo(const LinesCase& c, std::ostream* os) { *os << c.name; }
@@ -24,6 +25,9 @@ TEST_P(TerminalLinesRead, TurnsLfIntoCrLfInPiecesOfTheSizeAsked)
 {
     const LinesCase& c = GetParam();
     TerminalLines lines;
+    TerminalCharset charset;
+    TerminalCharset* converted = c.codeset && charset.Open(c.codeset) ? &charset : nullptr;
+    ASSERT_EQ(converted != nullptr, c.codeset != nullptr);
     std::size_t next = 0;
     auto readRaw = [&](char* raw, std::size_t n) -> ssize_t {
         EXPECT_LE(n, std::min(c.size, TerminalLines::RawLimit));
@@ -38,7 +42,7 @@ TEST_P(TerminalLinesRead, TurnsLfIntoCrLfInPiecesOfTheSizeAsked)
     };
     char buffer[256];
     for (std::size_t i = 0; i < c.out.size(); ++i) {
-        ssize_t got = lines.Read(buffer, c.size, readRaw);
+        ssize_t got = lines.Read(buffer, c.size, readRaw, converted);
         if (!c.out[i]) {
             EXPECT_EQ(got, -1) << "read " << i;
         } else {
@@ -46,7 +50,7 @@ TEST_P(TerminalLinesRead, TurnsLfIntoCrLfInPiecesOfTheSizeAsked)
             EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(got)), *c.out[i]) << "read " << i;
         }
     }
-    EXPECT_EQ(lines.Read(buffer, c.size, readRaw), 0);
+    EXPECT_EQ(lines.Read(buffer, c.size, readRaw, converted), 0);
     EXPECT_EQ(next, c.raw.size());
 }
 
@@ -68,7 +72,11 @@ INSTANTIATE_TEST_SUITE_P(
         LinesCase{"LfAfter127Bytes", {std::string(127, 'a') + "\n"}, 128, {std::string(127, 'a') + "\r", "\n"}},
         LinesCase{"SmallReads", {"35\n", "7\n"}, 3, {"35\r", "\n", "7\r\n"}},
         LinesCase{"FailureAfterWaitingBytes", {std::string(128, '\n'), std::nullopt, "8\n"}, 128,
-                  {Repeat("\r\n", 64), Repeat("\r\n", 64), std::nullopt, "8\r\n"}}),
+                  {Repeat("\r\n", 64), Repeat("\r\n", 64), std::nullopt, "8\r\n"}},
+        // Full-width digits typed in UTF-8, split between reads.
+        LinesCase{"Utf8CharacterSplit", {"3\xEF\xBC", "\x95\n"}, 128, {"3", "\x82\x54\r\n"}, "UTF-8"},
+        LinesCase{"Utf8ReadOfHalfACharacter", {"\xEF", "\xBC\x95\n"}, 128, {"\x82\x54\r\n"}, "UTF-8"},
+        LinesCase{"Utf8UnfinishedAtTheEnd", {"\xEF\xBC"}, 128, {"\xEF\xBC"}, "UTF-8"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
-"""Plays a short game through the ./play launcher in a real terminal (tmux,
-UTF-8, 80 x 24) and checks what a person sees there: the prompts before
-anything is typed, the board's glyphs under their column digits, a typed
-move on the board, exit status 0 after "n", and the game's status 1 after
-a failure. Then checks that without a terminal the launcher passes the
-game's CP932 bytes through unchanged.
+"""Plays a short game with the game binary run directly in a real terminal
+(tmux, LANG=C.UTF-8, 100 x 30) and checks what a person sees there: the
+prompts before anything is typed, the board's glyphs under their column
+digits, a typed move on the board, exit status 0 after "n", and status 1
+with the two-line report after a full-width "３５". tmux draws ambiguous-width
+characters one column wide and answers the game's question about that; a
+second game is told SHIROKURO_AMBIGUOUS=wide and must draw the board as a
+terminal that draws them two columns wide needs it. Then checks that the
+./play launcher passes the game's CP932 bytes through a pipe unchanged.
 
 Usage: play_in_terminal.py LAUNCHER GAME
-Exits 77 (skipped) when tmux, libfaketime or a working luit is missing.
+Exits 77 (skipped) when tmux or libfaketime is missing.
 """
 import glob
 import os
@@ -33,32 +36,34 @@ QUESTION = "プレイするのは人(M)ですかコンピュータ(C)ですか"
 QUESTION_CP932 = QUESTION.encode("cp932")
 
 
-def width(ch):
-    # How a UTF-8 terminal (tmux, glibc's wcwidth) sizes these characters:
-    # wide and full-width ones take two columns, ambiguous ones ("■", "●",
-    # "○") one.
-    return 2 if unicodedata.east_asian_width(ch) in "WF" else 1
+def width(ch, ambiguous=1):
+    # How a UTF-8 terminal sizes these characters: wide and full-width ones
+    # take two columns, ambiguous ones ("■", "●", "○") one in tmux and most
+    # terminals, two in one set up for East Asian text.
+    kind = unicodedata.east_asian_width(ch)
+    return 2 if kind in "WF" else ambiguous if kind == "A" else 1
 
 
-def placed(line):
+def placed(line, ambiguous=1):
     """The visible characters of a screen line as (first column, character, width)."""
     column, found = 0, []
     for ch in line:
         if ch != " ":
-            found.append((column, ch, width(ch)))
-        column += width(ch)
+            found.append((column, ch, width(ch, ambiguous)))
+        column += width(ch, ambiguous)
     return found
 
 
 class Terminal:
-    """A tmux server of its own; each launch of the launcher gets its own
-    80 x 24 session, and the command records the launcher's exit status."""
+    """A tmux server of its own; each launch of the game gets its own
+    100 x 30 session, and the command records the game's exit status."""
 
-    def __init__(self, launcher, game, libfaketime, workdir):
+    def __init__(self, game, libfaketime, workdir):
         self.socket = os.path.join(workdir, "tmux.socket")
-        self.env = {k: v for k, v in os.environ.items() if not k.startswith(("LC_", "TMUX"))}
+        self.env = {k: v for k, v in os.environ.items()
+                    if not k.startswith(("LC_", "TMUX", "SHIROKURO_"))}
         self.env.update(LANG="C.UTF-8", TERM="xterm-256color")
-        self.launcher, self.workdir = launcher, workdir
+        self.workdir = workdir
         # The game alone runs with the clock stopped. libfaketime is preloaded
         # directly: the faketime command keeps a semaphore named after its
         # process id, which one that was killed leaves behind for a later
@@ -71,7 +76,7 @@ class Terminal:
                     'export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0"\n'
                     f"exec {shlex.quote(game)}\n")
         os.chmod(self.game, 0o755)
-        # Keeps the last screen readable after the launcher has ended.
+        # Keeps the last screen readable after the game has ended.
         self.config = os.path.join(workdir, "tmux.conf")
         with open(self.config, "w") as f:
             f.write("set-option -g remain-on-exit on\n")
@@ -81,12 +86,12 @@ class Terminal:
                               env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
                               text=True, check=True, timeout=10).stdout
 
-    def launch(self, name):
-        self.session = name
+    def launch(self, name, ambiguous=1):
+        self.session, self.ambiguous = name, ambiguous
         self.status_file = os.path.join(self.workdir, name + ".status")
-        self.tmux("new-session", "-d", "-s", name, "-x", "80", "-y", "24",
-                  f"SHIROKURO_GAME={shlex.quote(self.game)} {shlex.quote(self.launcher)};"
-                  f" echo $? >{shlex.quote(self.status_file)}")
+        said = "SHIROKURO_AMBIGUOUS=wide " if ambiguous == 2 else ""
+        self.tmux("new-session", "-d", "-s", name, "-x", "100", "-y", "30",
+                  f"{said}{shlex.quote(self.game)}; echo $? >{shlex.quote(self.status_file)}")
 
     def stop(self):
         subprocess.run(["tmux", "-S", self.socket, "kill-server"], env=self.env,
@@ -129,23 +134,24 @@ class Terminal:
     def exit_status(self):
         deadline = time.monotonic() + STEP_TIMEOUT
         while not (os.path.exists(self.status_file) and open(self.status_file).read().endswith("\n")):
-            assert time.monotonic() < deadline, "the launcher did not end:\n" + "\n".join(self.lines())
+            assert time.monotonic() < deadline, "the game did not end:\n" + "\n".join(self.lines())
             time.sleep(0.1)
         return int(open(self.status_file).read())
 
 
-def boards(lines):
+def boards(lines, ambiguous):
     """Every drawing on the screen as a 10 x 10 grid of glyphs, after checking
-    that each glyph stands under its column digit."""
-    return [board_at(lines, i) for i, l in enumerate(lines) if re.fullmatch(r" {22}( \d){10}", l)]
+    that each glyph stands under its column digit on a terminal that draws
+    ambiguous-width characters that wide."""
+    return [board_at(lines, i, ambiguous) for i, l in enumerate(lines) if re.fullmatch(r" {22}( \d){10}", l)]
 
 
-def board_at(lines, heading):
+def board_at(lines, heading, ambiguous):
     digit_columns = [column for column, _, _ in placed(lines[heading])]
     assert digit_columns == [23 + 2 * i for i in range(10)], lines[heading]
     grid = []
     for r, line in enumerate(lines[heading + 1:heading + 11]):
-        found = placed(line)
+        found = placed(line, ambiguous)
         label = "".join(ch for column, ch, _ in found if column < 20)
         assert label == str(10 * r) and found[len(label)][:2] == (20, "　"), f"row label of {line!r}"
         glyphs = found[len(label) + 1:]
@@ -172,10 +178,10 @@ def choose_person_against_computer(terminal):
     return terminal.wait_for_prompt(MOVE_PROMPT)
 
 
-def play_a_short_game(terminal):
-    terminal.launch("game")
+def play_a_short_game(terminal, ambiguous):
+    terminal.launch(f"game{ambiguous}", ambiguous)
     lines = choose_person_against_computer(terminal)
-    [start] = boards(lines)
+    [start] = boards(lines, ambiguous)
     assert row(start, 0) == "■" * 10 and row(start, 9) == "■" * 10
     assert row(start, 4) == "■・・・●○・・・■" and row(start, 5) == "■・・・○●・・・■"
     assert lines[-2].strip() == "●の番です"
@@ -183,7 +189,7 @@ def play_a_short_game(terminal):
     terminal.type("35")
     lines = terminal.wait_for_prompt(MOVE_PROMPT, count=2)
     assert f"{COMPUTER_REPLY} に置きます" in lines, "the computer's move is not the one its fixed seed gives"
-    _, mine, reply = boards(lines)
+    _, mine, reply = boards(lines, ambiguous)
     assert row(mine, 3) == "■・・・・●・・・■" and row(mine, 4) == "■・・・●●・・・■", \
         "the typed move is not on the board"
     assert reply[COMPUTER_REPLY // 10][COMPUTER_REPLY % 10] == "○"
@@ -195,20 +201,20 @@ def play_a_short_game(terminal):
     assert status == 0, f"exit status {status} after n"
 
 
-def fail_on_a_word(terminal):
-    # luit itself always ends with 0; the game's 1 must still come through.
+def fail_on_full_width_digits(terminal):
+    # Typed in UTF-8, they reach the game as CP932, which is not a number.
     terminal.launch("failure")
     choose_person_against_computer(terminal)
-    terminal.type("abc")
+    terminal.type("３５")
     status = terminal.exit_status()
-    assert status == 1, f"exit status {status} after a word at the move prompt"
+    assert status == 1, f"exit status {status} after full-width digits at the move prompt"
     lines = terminal.lines()
     assert "入力値が数値ではありません." in lines, lines
     report = lines.index("入力値が数値ではありません.")
     assert lines[report - 1].startswith("EInOutError"), lines
 
 
-def without_terminal(launcher, game):
+def launcher_without_terminal(launcher, game):
     # The end of the input at the players' question ends the game normally.
     done = subprocess.run([launcher], env=dict(os.environ, SHIROKURO_GAME=game),
                           stdin=subprocess.DEVNULL, capture_output=True, timeout=STEP_TIMEOUT)
@@ -224,18 +230,15 @@ def main():
     if not shutil.which("tmux") or not libfaketime:
         print("tmux or libfaketime is not installed")
         return SKIPPED
-    if not shutil.which("luit") or subprocess.run(["luit", "-encoding", "SJIS", "-t"],
-                                                  stdin=subprocess.DEVNULL, capture_output=True).returncode:
-        print("no luit that converts Shift_JIS")
-        return SKIPPED
     with tempfile.TemporaryDirectory() as workdir:
-        terminal = Terminal(launcher, game, libfaketime, workdir)
+        terminal = Terminal(game, libfaketime, workdir)
         try:
-            play_a_short_game(terminal)
-            fail_on_a_word(terminal)
+            play_a_short_game(terminal, ambiguous=1)
+            play_a_short_game(terminal, ambiguous=2)
+            fail_on_full_width_digits(terminal)
         finally:
             terminal.stop()
-    without_terminal(launcher, game)
+    launcher_without_terminal(launcher, game)
     return 0
 
 
