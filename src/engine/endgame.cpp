@@ -1,0 +1,174 @@
+#include "engine/endgame.h"
+
+#include <algorithm>
+
+#include "engine/movegen.h"
+#include "engine/table.h"
+
+namespace engine {
+
+std::uint64_t SearchNodes = 0;
+
+namespace {
+
+// Below this many empty squares moves are tried in parity order without
+// generating them; from TableEmpties on, positions go to the table.
+constexpr int SmallEmpties = 6;
+constexpr int TableEmpties = 11;
+
+constexpr Bitboard Quadrants[4] = {0x000000000F0F0F0Full, 0x00000000F0F0F0F0ull, 0x0F0F0F0F00000000ull,
+                                   0xF0F0F0F000000000ull};
+constexpr Bitboard Corners = 0x8100000000000081ull;
+
+int DiscDifference(Bitboard own, Bitboard opp) { return Count(own) - Count(opp); }
+
+// Empty squares in quadrants with an odd number of them: playing there
+// tends to leave the last move of the region to the player.
+Bitboard OddRegions(Bitboard empty)
+{
+    Bitboard odd = 0;
+    for (Bitboard q : Quadrants)
+        if (Count(empty & q) & 1)
+            odd |= q;
+    return odd;
+}
+
+int LastEmpty(Bitboard own, Bitboard opp, int square)
+{
+    ++SearchNodes;
+    int diff = DiscDifference(own, opp);
+    if (int n = Count(Flips(square, own, opp)))
+        return diff + 2 * n + 1;
+    if (int n = Count(Flips(square, opp, own)))
+        return diff - 2 * n - 1;
+    return diff;
+}
+
+int SolveSmall(Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
+{
+    Bitboard empty = ~(own | opp);
+    if (!(empty & (empty - 1)))
+        return empty ? LastEmpty(own, opp, std::countr_zero(empty)) : DiscDifference(own, opp);
+    ++SearchNodes;
+    Bitboard odd = OddRegions(empty);
+    int best = -65;
+    for (Bitboard group : {empty & odd, empty & ~odd}) {
+        for (; group; group &= group - 1) {
+            int square = std::countr_zero(group);
+            Bitboard flips = Flips(square, own, opp);
+            if (!flips)
+                continue;
+            int value = -SolveSmall(opp ^ flips, own ^ flips ^ (Bitboard{1} << square), -beta, -alpha, false);
+            if (value > best) {
+                best = value;
+                if (value >= beta)
+                    return best;
+                alpha = std::max(alpha, value);
+            }
+        }
+    }
+    if (best == -65) {
+        if (passed)
+            return DiscDifference(own, opp);
+        return -SolveSmall(opp, own, -beta, -alpha, true);
+    }
+    return best;
+}
+
+struct Candidate {
+    Bitboard own, opp;  // the position after the move, opponent to move
+    int square, key;
+};
+
+// Fastest first: the opponent's replies, fewest first; corners early.
+int OrderKey(const Candidate& c)
+{
+    int key = 16 * Count(Moves(c.own, c.opp)) + Count(Moves(c.own, c.opp) & Corners) * 8;
+    if (Corners >> c.square & 1)
+        key -= 12;
+    return key;
+}
+
+int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
+{
+    int empties = Count(~(own | opp));
+    if (empties <= SmallEmpties && !bestSquare)
+        return SolveSmall(own, opp, alpha, beta, false);
+    ++SearchNodes;
+    Bitboard moves = Moves(own, opp);
+    if (!moves) {
+        if (bestSquare)
+            *bestSquare = -1;
+        if (!Moves(opp, own))
+            return DiscDifference(own, opp);
+        return -SolveDeep(opp, own, -beta, -alpha, nullptr);
+    }
+
+    int tableMove = -1;
+    bool useTable = empties >= TableEmpties;
+    if (useTable) {
+        if (const TableEntry* e = Probe(own, opp); e && e->depth == ExactDepth) {
+            if (!bestSquare) {
+                if (e->lower >= beta)
+                    return e->lower;
+                if (e->upper <= alpha)
+                    return e->upper;
+                if (e->lower == e->upper)
+                    return e->lower;
+            }
+            tableMove = e->move;
+        }
+    }
+
+    Candidate list[32];
+    int n = 0;
+    for (; moves; moves &= moves - 1) {
+        int square = std::countr_zero(moves);
+        Bitboard flips = Flips(square, own, opp);
+        Candidate& c = list[n++];
+        c = {opp ^ flips, own ^ flips ^ (Bitboard{1} << square), square, 0};
+        c.key = square == tableMove ? -1000 : OrderKey(c);
+    }
+    std::sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key || (a.key == b.key && a.square < b.square); });
+
+    int best = -65, bestMove = -1, oldAlpha = alpha;
+    for (int i = 0; i < n; ++i) {
+        const Candidate& c = list[i];
+        int value;
+        if (i == 0) {
+            value = -SolveDeep(c.own, c.opp, -beta, -alpha, nullptr);
+        } else {
+            value = -SolveDeep(c.own, c.opp, -alpha - 1, -alpha, nullptr);
+            if (value > alpha && value < beta)
+                value = -SolveDeep(c.own, c.opp, -beta, -alpha, nullptr);
+        }
+        if (value > best) {
+            best = value;
+            bestMove = c.square;
+            if (value >= beta)
+                break;
+            alpha = std::max(alpha, value);
+        }
+    }
+    if (useTable)
+        Store(own, opp, ExactDepth, oldAlpha, beta, best, bestMove);
+    if (bestSquare)
+        *bestSquare = bestMove;
+    return best;
+}
+
+} // namespace
+
+int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta) { return SolveDeep(own, opp, alpha, beta, nullptr); }
+
+} // namespace engine
+
+int Solve(const Position& p, int* bestSquare)
+{
+    engine::NewSearch();
+    int square = -1;
+    int value = engine::SolveDeep(p.own, p.opp, -65, 65, &square);
+    if (bestSquare)
+        *bestSquare = square;
+    return value;
+}

@@ -1,0 +1,64 @@
+#include "engine/table.h"
+
+#include <bit>
+#include <new>
+
+namespace engine {
+
+namespace {
+
+constexpr std::size_t Slots = TableBytes / sizeof(TableEntry);
+static_assert(std::has_single_bit(Slots));
+
+TableEntry* Table = nullptr;
+std::uint32_t Generation = 0;
+
+TableEntry& SlotOf(Bitboard own, Bitboard opp)
+{
+    std::uint64_t h = own * 0x9E3779B97F4A7C15ull ^ std::rotl(opp * 0xC2B2AE3D27D4EB4Full, 29);
+    h ^= h >> 31;
+    return Table[static_cast<std::size_t>(h) & (Slots - 1)];
+}
+
+} // namespace
+
+void NewSearch() { ++Generation; }
+
+const TableEntry* Probe(Bitboard own, Bitboard opp)
+{
+    if (!Table)
+        return nullptr;
+    const TableEntry& e = SlotOf(own, opp);
+    return e.generation == Generation && e.own == own && e.opp == opp ? &e : nullptr;
+}
+
+void Store(Bitboard own, Bitboard opp, int depth, int alpha, int beta, int value, int move)
+{
+    if (!Table)
+        return;
+    TableEntry& e = SlotOf(own, opp);
+    if (e.generation == Generation && e.depth > depth && !(e.own == own && e.opp == opp))
+        return;  // keep the deeper work
+    if (e.generation != Generation || e.own != own || e.opp != opp || e.depth != depth) {
+        e = {own, opp, Generation, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1};
+    }
+    if (value > alpha && value < beta)
+        e.lower = e.upper = static_cast<std::int16_t>(value);
+    else if (value >= beta)
+        e.lower = static_cast<std::int16_t>(value);
+    else
+        e.upper = static_cast<std::int16_t>(value);
+    if (move >= 0)
+        e.move = static_cast<std::int8_t>(move);
+}
+
+} // namespace engine
+
+bool InitSearch()
+{
+    if (!engine::Table) {
+        engine::Table = new (std::nothrow) engine::TableEntry[engine::Slots]();
+        engine::Generation = 0;
+    }
+    return engine::Table != nullptr;
+}
