@@ -18,6 +18,7 @@ namespace {
 // generating them; from TableEmpties on, positions go to the table.
 constexpr int SmallEmpties = 5;
 constexpr int TableEmpties = 7;
+constexpr int CutByRepliesEmpties = 12;
 // Stable discs are counted only when they could cut the search.
 constexpr int StabilityAlpha = 0;
 
@@ -150,7 +151,7 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
         c = {opp ^ flips, own ^ flips ^ (Bitboard{1} << square), square, 0};
         c.key = square == tableMove ? -100000 : OrderKey(c);
         // A reply already known to fail low cuts here at once.
-        if (useTable && !bestSquare) {
+        if (empties >= CutByRepliesEmpties && !bestSquare) {
             if (const TableEntry* e = Probe(c.own, c.opp); e && e->depth == ExactDepth && -e->upper >= beta)
                 return -e->upper;
         }
