@@ -2,19 +2,25 @@
 
 #include <algorithm>
 
+#include "engine/evaluate.h"
 #include "engine/movegen.h"
+#include "engine/stability.h"
 #include "engine/table.h"
 
 namespace engine {
 
 std::uint64_t SearchNodes = 0;
 
+
 namespace {
 
 // Below this many empty squares moves are tried in parity order without
 // generating them; from TableEmpties on, positions go to the table.
-constexpr int SmallEmpties = 6;
-constexpr int TableEmpties = 11;
+constexpr int SmallEmpties = 5;
+constexpr int TableEmpties = 7;
+constexpr int CutByRepliesEmpties = 12;
+// Stable discs are counted only when they could cut the search.
+constexpr int StabilityAlpha = 0;
 
 constexpr Bitboard Quadrants[4] = {0x000000000F0F0F0Full, 0x00000000F0F0F0F0ull, 0x0F0F0F0F00000000ull,
                                    0xF0F0F0F000000000ull};
@@ -75,6 +81,14 @@ int SolveSmall(Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
     return best;
 }
 
+// Every square next to one of the given squares.
+Bitboard Around(Bitboard b)
+{
+    Bitboard side = Shift<1>(b & 0x7F7F7F7F7F7F7F7Full) | Shift<-1>(b & 0xFEFEFEFEFEFEFEFEull);
+    Bitboard row = b | side;
+    return (side | Shift<8>(row) | Shift<-8>(row)) & ~b;
+}
+
 struct Candidate {
     Bitboard own, opp;  // the position after the move, opponent to move
     int square, key;
@@ -83,7 +97,9 @@ struct Candidate {
 // Fastest first: the opponent's replies, fewest first; corners early.
 int OrderKey(const Candidate& c)
 {
-    int key = 16 * Count(Moves(c.own, c.opp)) + Count(Moves(c.own, c.opp) & Corners) * 8;
+    Bitboard replies = Moves(c.own, c.opp);
+    Bitboard empty = ~(c.own | c.opp);
+    int key = 16 * Count(replies) + Count(replies & Corners) * 8 + 2 * Count(Around(c.opp) & empty);
     if (Corners >> c.square & 1)
         key -= 12;
     return key;
@@ -102,6 +118,12 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
         if (!Moves(opp, own))
             return DiscDifference(own, opp);
         return -SolveDeep(opp, own, -beta, -alpha, nullptr);
+    }
+
+    if (!bestSquare && alpha >= StabilityAlpha) {
+        int ceiling = 64 - 2 * Count(StableDiscs(opp, own));
+        if (ceiling <= alpha)
+            return ceiling;
     }
 
     int tableMove = -1;
@@ -127,7 +149,12 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
         Bitboard flips = Flips(square, own, opp);
         Candidate& c = list[n++];
         c = {opp ^ flips, own ^ flips ^ (Bitboard{1} << square), square, 0};
-        c.key = square == tableMove ? -1000 : OrderKey(c);
+        c.key = square == tableMove ? -100000 : OrderKey(c);
+        // A reply already known to fail low cuts here at once.
+        if (empties >= CutByRepliesEmpties && !bestSquare) {
+            if (const TableEntry* e = Probe(c.own, c.opp); e && e->depth == ExactDepth && -e->upper >= beta)
+                return -e->upper;
+        }
     }
     std::sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key || (a.key == b.key && a.square < b.square); });
 

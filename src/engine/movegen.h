@@ -6,6 +6,7 @@
 #pragma once
 
 #include <bit>
+#include <initializer_list>
 
 #include "engine/engine.h"
 
@@ -44,28 +45,68 @@ inline Bitboard Moves(Bitboard own, Bitboard opp)
     return moves & ~(own | opp);
 }
 
-template <int S>
-inline Bitboard FlipsAlong(Bitboard square, Bitboard own, Bitboard opp)
+// The squares from each square to the border in each direction, the
+// square itself excluded: towards higher squares first, then lower.
+struct Rays {
+    Bitboard up[4], down[4];
+};
+
+constexpr Rays RaysFrom(int square)
 {
-    Bitboard run = 0;
-    Bitboard x = Shift<S>(square);
-    while (x & opp) {
-        run |= x;
-        x = Shift<S>(x);
+    constexpr int Steps[4][2] = {{0, 1}, {1, -1}, {1, 0}, {1, 1}};  // row, column
+    Rays r{};
+    for (int d = 0; d < 4; ++d) {
+        for (int sign : {1, -1}) {
+            Bitboard ray = 0;
+            int row = square / 8 + sign * Steps[d][0], column = square % 8 + sign * Steps[d][1];
+            for (; row >= 0 && row < 8 && column >= 0 && column < 8; row += sign * Steps[d][0], column += sign * Steps[d][1])
+                ray |= Bitboard{1} << (8 * row + column);
+            (sign > 0 ? r.up[d] : r.down[d]) = ray;
+        }
     }
-    return (x & own) ? run : 0;
+    return r;
 }
 
-// The discs a move on square would turn; none when it is not a move.
+struct RayTable {
+    Rays of[64];
+    constexpr RayTable() : of{}
+    {
+        for (int s = 0; s < 64; ++s)
+            of[s] = RaysFrom(s);
+    }
+};
+inline constexpr RayTable AllRays;
+
+// The discs a move on square would turn; none when it is not a move. On
+// each ray the first square that is not the opponent's decides: if it
+// is own, everything before it turns.
 inline Bitboard Flips(int square, Bitboard own, Bitboard opp)
 {
-    Bitboard s = Bitboard{1} << square;
-    Bitboard inner = opp & InnerColumns;
-    return FlipsAlong<1>(s, own, inner) | FlipsAlong<-1>(s, own, inner) | FlipsAlong<8>(s, own, opp) |
-           FlipsAlong<-8>(s, own, opp) | FlipsAlong<7>(s, own, inner) | FlipsAlong<-7>(s, own, inner) |
-           FlipsAlong<9>(s, own, inner) | FlipsAlong<-9>(s, own, inner);
+    const Rays& r = AllRays.of[square];
+    Bitboard flips = 0;
+    for (int d = 0; d < 4; ++d) {
+        Bitboard stops = r.up[d] & ~opp;
+        Bitboard first = stops & (0 - stops);
+        if (first & own)
+            flips |= (first - 1) & r.up[d];
+        stops = r.down[d] & ~opp;
+        if (stops) {
+            Bitboard last = Bitboard{1} << (63 - std::countl_zero(stops));
+            if (last & own)
+                flips |= r.down[d] & (0 - (last << 1));
+        }
+    }
+    return flips;
 }
 
-inline int Count(Bitboard b) { return std::popcount(b); }
+// Bits set. Inline, since without a population-count instruction (the
+// program targets any x86-64) std::popcount becomes a library call.
+inline int Count(Bitboard b)
+{
+    b -= (b >> 1) & 0x5555555555555555ull;
+    b = (b & 0x3333333333333333ull) + ((b >> 2) & 0x3333333333333333ull);
+    b = (b + (b >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return static_cast<int>((b * 0x0101010101010101ull) >> 56);
+}
 
 } // namespace engine
