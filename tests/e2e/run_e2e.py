@@ -86,6 +86,8 @@ CASES = [
     Case("seed_replays_clock", lines("C", "C", "n"), args=["--seed", "45296789"], transcript="computer_game"),
     Case("seed_zero_replays_midnight", lines("C", "C", "n"), args=["--seed=0"], transcript="pass_then_move"),
     Case("level_game", lines("C", "C", "n"), args=["--level", "3", "--seed", "12345"]),
+    Case("level_out_of_memory", lines("C", "C", "n"), args=["--level", "1"], status=1,
+         memory_limit=24 << 20),
     Case("perft", args=["--perft", "5"]),
     Case("solve", lines("-O" + "X" * 62 + " X", "-O" + "X" * 62 + " O", "O" * 64 + " X",
                         "-O" + "X" * 62 + " X X", "-O" + "X" * 62 + " Y")
