@@ -152,14 +152,18 @@ int BestMoves(const Position& p, int level, int moves[64])
     if (n == 0)
         return 0;
 
-    NewSearch();
     int ties = 1;
     if (Count(~(p.own | p.opp)) <= l.exactFrom) {
+        // Exact bounds hold whatever search found them, and the set of
+        // equal-best moves does not depend on the order of search, so
+        // the table keeps what earlier moves of the game solved: no new
+        // search generation here.
         for (int i = 0; i < n; ++i)
             list[i].key = Count(Moves(list[i].own, list[i].opp));
         std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
         ties = EqualBest(list, n, 0, ExactValue);
     } else {
+        NewSearch();
         for (int depth = 1; depth <= l.depth; ++depth)
             ties = EqualBest(list, n, depth, MidgameValue);
     }
