@@ -186,7 +186,7 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
     int tableMove = -1;
     bool useTable = empties >= TableEmpties;
     if (useTable) {
-        if (const TableEntry* e = Probe(own, opp); e && e->depth == ExactDepth) {
+        if (const TableEntry* e = Probe(own, opp); e && e->exact) {
             if (!bestSquare) {
                 if (e->lower >= beta)
                     return e->lower;
@@ -209,7 +209,7 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
         c.key = square == tableMove ? -100000 : OrderKey(c);
         // A reply already known to fail low cuts here at once.
         if (empties >= CutByRepliesEmpties && !bestSquare) {
-            if (const TableEntry* e = Probe(c.own, c.opp); e && e->depth == ExactDepth && -e->upper >= beta)
+            if (const TableEntry* e = Probe(c.own, c.opp); e && e->exact && -e->upper >= beta)
                 return -e->upper;
         }
     }
@@ -235,7 +235,7 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
         }
     }
     if (useTable)
-        Store(own, opp, ExactDepth, oldAlpha, beta, best, bestMove);
+        Store(own, opp, empties, true, oldAlpha, beta, best, bestMove);
     if (bestSquare)
         *bestSquare = bestMove;
     return best;

@@ -38,7 +38,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
 
     int tableMove = -1;
     if (depth >= 2) {
-        if (const TableEntry* e = Probe(own, opp); e && e->depth < ExactDepth) {
+        if (const TableEntry* e = Probe(own, opp); e && !e->exact) {
             if (e->depth >= depth) {
                 if (e->lower >= beta)
                     return e->lower;
@@ -86,7 +86,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
         }
     }
     if (depth >= 2)
-        Store(own, opp, depth, oldAlpha, beta, best, bestMove);
+        Store(own, opp, depth, false, oldAlpha, beta, best, bestMove);
     return best;
 }
 
