@@ -42,7 +42,7 @@ Bitboard OddRegions(Bitboard empty)
 int LastEmpty(Bitboard own, Bitboard opp, int square)
 {
     ++SearchNodes;
-    int diff = DiscDifference(own, opp);
+    int diff = 2 * Count(own) - 63;
     if (int n = Count(Flips(square, own, opp)))
         return diff + 2 * n + 1;
     if (int n = Count(Flips(square, opp, own)))
@@ -50,13 +50,70 @@ int LastEmpty(Bitboard own, Bitboard opp, int square)
     return diff;
 }
 
+int SolveTwo(Bitboard own, Bitboard opp, int a, int b, int alpha, int beta, bool passed)
+{
+    ++SearchNodes;
+    int best = -65;
+    if (Bitboard flips = Flips(a, own, opp)) {
+        best = -LastEmpty(opp ^ flips, own ^ flips ^ (Bitboard{1} << a), b);
+        if (best >= beta)
+            return best;
+    }
+    if (Bitboard flips = Flips(b, own, opp))
+        best = std::max(best, -LastEmpty(opp ^ flips, own ^ flips ^ (Bitboard{1} << b), a));
+    if (best > -65)
+        return best;
+    if (passed)
+        return 2 * Count(own) - 62;
+    return -SolveTwo(opp, own, a, b, -beta, -alpha, true);
+}
+
+// Three empty squares, a lone one in its quadrant first.
+int SolveThree(Bitboard own, Bitboard opp, const int (&squares)[3], int alpha, int beta, bool passed)
+{
+    ++SearchNodes;
+    int best = -65;
+    for (int i = 0; i < 3; ++i) {
+        int square = squares[i];
+        Bitboard flips = Flips(square, own, opp);
+        if (!flips)
+            continue;
+        int a = squares[i == 0 ? 1 : 0], b = squares[i == 2 ? 1 : 2];
+        int value = -SolveTwo(opp ^ flips, own ^ flips ^ (Bitboard{1} << square), a, b, -beta, -alpha, false);
+        if (value > best) {
+            best = value;
+            if (value >= beta)
+                return best;
+            alpha = std::max(alpha, value);
+        }
+    }
+    if (best > -65)
+        return best;
+    if (passed)
+        return 2 * Count(own) - 61;
+    return -SolveThree(opp, own, squares, -beta, -alpha, true);
+}
+
 int SolveSmall(Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
 {
     Bitboard empty = ~(own | opp);
-    if (!(empty & (empty - 1)))
-        return empty ? LastEmpty(own, opp, std::countr_zero(empty)) : DiscDifference(own, opp);
-    ++SearchNodes;
     Bitboard odd = OddRegions(empty);
+    int empties = Count(empty);
+    if (empties <= 3) {
+        if (empties == 3) {
+            int squares[3], n = 0;
+            for (Bitboard group : {empty & odd, empty & ~odd})
+                for (; group; group &= group - 1)
+                    squares[n++] = std::countr_zero(group);
+            return SolveThree(own, opp, squares, alpha, beta, passed);
+        }
+        if (empties == 2) {
+            int a = std::countr_zero(empty);
+            return SolveTwo(own, opp, a, std::countr_zero(empty & (empty - 1)), alpha, beta, passed);
+        }
+        return empties ? LastEmpty(own, opp, std::countr_zero(empty)) : DiscDifference(own, opp);
+    }
+    ++SearchNodes;
     int best = -65;
     for (Bitboard group : {empty & odd, empty & ~odd}) {
         for (; group; group &= group - 1) {
@@ -129,7 +186,7 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
     int tableMove = -1;
     bool useTable = empties >= TableEmpties;
     if (useTable) {
-        if (const TableEntry* e = Probe(own, opp); e && e->depth == ExactDepth) {
+        if (const TableEntry* e = Probe(own, opp); e && e->exact) {
             if (!bestSquare) {
                 if (e->lower >= beta)
                     return e->lower;
@@ -152,7 +209,7 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
         c.key = square == tableMove ? -100000 : OrderKey(c);
         // A reply already known to fail low cuts here at once.
         if (empties >= CutByRepliesEmpties && !bestSquare) {
-            if (const TableEntry* e = Probe(c.own, c.opp); e && e->depth == ExactDepth && -e->upper >= beta)
+            if (const TableEntry* e = Probe(c.own, c.opp); e && e->exact && -e->upper >= beta)
                 return -e->upper;
         }
     }
@@ -178,7 +235,7 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
         }
     }
     if (useTable)
-        Store(own, opp, ExactDepth, oldAlpha, beta, best, bestMove);
+        Store(own, opp, empties, true, oldAlpha, beta, best, bestMove);
     if (bestSquare)
         *bestSquare = bestMove;
     return best;

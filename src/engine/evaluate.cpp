@@ -80,8 +80,8 @@ Bitboard StableEdges(Bitboard own, Bitboard opp)
 struct Weights {
     int mobility, frontier, corner, x, c, stable, disc, parity;
 };
-constexpr Weights Opening = {90, 30, 900, -350, -120, 120, -10, 0};
-constexpr Weights Ending = {50, 10, 500, -150, -60, 150, 40, 150};
+constexpr Weights Opening = {90, 120, 900, -350, -120, 120, -40, 0};
+constexpr Weights Ending = {50, 40, 500, -150, -60, 150, 40, 150};
 
 } // namespace
 

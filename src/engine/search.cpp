@@ -15,7 +15,7 @@ namespace {
 struct Level {
     int depth, exactFrom;
 };
-constexpr Level Levels[MaxLevel + 1] = {{0, 0}, {1, 0}, {3, 8}, {4, 12}, {6, 16}, {9, 20}};
+constexpr Level Levels[MaxLevel + 1] = {{0, 0}, {1, 0}, {3, 8}, {4, 12}, {6, 16}, {10, 20}};
 
 constexpr int Infinity = 32000;
 
@@ -38,7 +38,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
 
     int tableMove = -1;
     if (depth >= 2) {
-        if (const TableEntry* e = Probe(own, opp); e && e->depth < ExactDepth) {
+        if (const TableEntry* e = Probe(own, opp); e && !e->exact) {
             if (e->depth >= depth) {
                 if (e->lower >= beta)
                     return e->lower;
@@ -61,8 +61,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
         if (square == tableMove)
             c.key = -2 * Infinity;
         else if (depth >= 2)
-            c.key = depth >= 4 ? Search(c.own, c.opp, depth >= 6 ? 2 : 1, -Infinity, Infinity, false)
-                               : Evaluate(c.own, c.opp);
+            c.key = Evaluate(c.own, c.opp);  // shallow searches here cost more than they save
     }
     if (depth >= 2)
         std::sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key || (a.key == b.key && a.square < b.square); });
@@ -87,7 +86,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
         }
     }
     if (depth >= 2)
-        Store(own, opp, depth, oldAlpha, beta, best, bestMove);
+        Store(own, opp, depth, false, oldAlpha, beta, best, bestMove);
     return best;
 }
 

@@ -13,11 +13,16 @@ static_assert(std::has_single_bit(Slots));
 TableEntry* Table = nullptr;
 std::uint32_t Generation = 0;
 
-TableEntry& SlotOf(Bitboard own, Bitboard opp)
+TableEntry* PairOf(Bitboard own, Bitboard opp)
 {
     std::uint64_t h = own * 0x9E3779B97F4A7C15ull ^ std::rotl(opp * 0xC2B2AE3D27D4EB4Full, 29);
     h ^= h >> 31;
-    return Table[static_cast<std::size_t>(h) & (Slots - 1)];
+    return &Table[static_cast<std::size_t>(h) & (Slots - 2)];
+}
+
+bool Holds(const TableEntry& e, Bitboard own, Bitboard opp)
+{
+    return e.generation == Generation && e.own == own && e.opp == opp;
 }
 
 } // namespace
@@ -28,28 +33,35 @@ const TableEntry* Probe(Bitboard own, Bitboard opp)
 {
     if (!Table)
         return nullptr;
-    const TableEntry& e = SlotOf(own, opp);
-    return e.generation == Generation && e.own == own && e.opp == opp ? &e : nullptr;
+    TableEntry* pair = PairOf(own, opp);
+    return Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
 }
 
-void Store(Bitboard own, Bitboard opp, int depth, int alpha, int beta, int value, int move)
+void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move)
 {
     if (!Table)
         return;
-    TableEntry& e = SlotOf(own, opp);
-    if (e.generation == Generation && e.depth > depth && !(e.own == own && e.opp == opp))
-        return;  // keep the deeper work
-    if (e.generation != Generation || e.own != own || e.opp != opp || e.depth != depth) {
-        e = {own, opp, Generation, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1};
+    TableEntry* pair = PairOf(own, opp);
+    TableEntry* e = Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
+    if (e && (e->depth != depth || e->exact != exact))
+        *e = {own, opp, Generation, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1, exact};
+    if (!e) {
+        if (pair[0].generation != Generation || pair[0].depth <= depth) {
+            pair[1] = pair[0];
+            e = &pair[0];
+        } else {
+            e = &pair[1];
+        }
+        *e = {own, opp, Generation, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1, exact};
     }
     if (value > alpha && value < beta)
-        e.lower = e.upper = static_cast<std::int16_t>(value);
+        e->lower = e->upper = static_cast<std::int16_t>(value);
     else if (value >= beta)
-        e.lower = static_cast<std::int16_t>(value);
+        e->lower = static_cast<std::int16_t>(value);
     else
-        e.upper = static_cast<std::int16_t>(value);
+        e->upper = static_cast<std::int16_t>(value);
     if (move >= 0)
-        e.move = static_cast<std::int8_t>(move);
+        e->move = static_cast<std::int8_t>(move);
 }
 
 } // namespace engine

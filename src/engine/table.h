@@ -10,15 +10,13 @@
 
 namespace engine {
 
-// Exact endgame values are stored under this depth, above any search depth.
-inline constexpr int ExactDepth = 127;
-
 struct TableEntry {
     Bitboard own, opp;
     std::uint32_t generation;
     std::int16_t lower, upper;
-    std::int8_t depth;
-    std::int8_t move;  // -1 when none
+    std::int8_t depth;  // plies searched, or empty squares when exact
+    std::int8_t move;   // -1 when none
+    bool exact;         // bounds on the final disc difference, not on the evaluation
 };
 
 // Size of the table, allocated once by InitSearch.
@@ -27,7 +25,8 @@ inline constexpr std::size_t TableBytes = std::size_t{32} << 20;
 void NewSearch();
 // The entry for the position from this search, or null.
 const TableEntry* Probe(Bitboard own, Bitboard opp);
-// Records what a search with window (alpha, beta) found.
-void Store(Bitboard own, Bitboard opp, int depth, int alpha, int beta, int value, int move);
+// Records what a search with window (alpha, beta) found. Each position
+// hashes to a pair of slots: one keeps the most work, one the latest.
+void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
 
 } // namespace engine
