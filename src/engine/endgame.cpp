@@ -245,13 +245,25 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
 
 int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta) { return SolveDeep(own, opp, alpha, beta, nullptr); }
 
+int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
+{
+    int guess = std::clamp(0, lower, upper);
+    while (lower < upper) {
+        int beta = guess == lower ? guess + 1 : guess;
+        guess = SolveWindow(own, opp, beta - 1, beta);
+        (guess < beta ? upper : lower) = guess;
+    }
+    return lower;
+}
+
 } // namespace engine
 
 int Solve(const Position& p, int* bestSquare)
 {
     engine::NewSearch();
     int square = -1;
-    int value = engine::SolveDeep(p.own, p.opp, -65, 65, &square);
+    int value = engine::SolveBetween(p.own, p.opp, -64, 64);
+    engine::SolveDeep(p.own, p.opp, value - 1, value + 1, &square);
     if (bestSquare)
         *bestSquare = square;
     return value;

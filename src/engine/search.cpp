@@ -99,7 +99,12 @@ int MidgameValue(const Candidate& c, int depth, int alpha, int beta)
     return -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
 }
 
-int ExactValue(const Candidate& c, int, int alpha, int beta) { return -SolveWindow(c.own, c.opp, -beta, -alpha); }
+int ExactValue(const Candidate& c, int, int alpha, int beta)
+{
+    if (beta >= Infinity)  // the value in full, known to exceed alpha
+        return -SolveBetween(c.own, c.opp, -64, -std::max(alpha + 1, -64));
+    return -SolveWindow(c.own, c.opp, -beta, -alpha);
+}
 
 // Values every root move just enough to know which are equal best: the
 // first in full, the others in a window of one either side of the best.
