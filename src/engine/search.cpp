@@ -64,7 +64,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
             c.key = Evaluate(c.own, c.opp);  // shallow searches here cost more than they save
     }
     if (depth >= 2)
-        std::sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key || (a.key == b.key && a.square < b.square); });
+        std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
 
     int best = -Infinity, bestMove = -1, oldAlpha = alpha;
     for (int i = 0; i < n; ++i) {
