@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "engine/evaluate.h"
 #include "engine/movegen.h"
 #include "engine/stability.h"
 #include "engine/table.h"
@@ -10,7 +9,6 @@
 namespace engine {
 
 std::uint64_t SearchNodes = 0;
-
 
 namespace {
 
@@ -24,7 +22,6 @@ constexpr int StabilityAlpha = 0;
 
 constexpr Bitboard Quadrants[4] = {0x000000000F0F0F0Full, 0x00000000F0F0F0F0ull, 0x0F0F0F0F00000000ull,
                                    0xF0F0F0F000000000ull};
-constexpr Bitboard Corners = 0x8100000000000081ull;
 
 int DiscDifference(Bitboard own, Bitboard opp) { return Count(own) - Count(opp); }
 
@@ -138,14 +135,6 @@ int SolveSmall(Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
     return best;
 }
 
-// Every square next to one of the given squares.
-Bitboard Around(Bitboard b)
-{
-    Bitboard side = Shift<1>(b & 0x7F7F7F7F7F7F7F7Full) | Shift<-1>(b & 0xFEFEFEFEFEFEFEFEull);
-    Bitboard row = b | side;
-    return (side | Shift<8>(row) | Shift<-8>(row)) & ~b;
-}
-
 struct Candidate {
     Bitboard own, opp;  // the position after the move, opponent to move
     int square, key;
@@ -213,7 +202,7 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
                 return -e->upper;
         }
     }
-    std::sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key || (a.key == b.key && a.square < b.square); });
+    std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
 
     int best = -65, bestMove = -1, oldAlpha = alpha;
     for (int i = 0; i < n; ++i) {
@@ -245,13 +234,25 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
 
 int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta) { return SolveDeep(own, opp, alpha, beta, nullptr); }
 
+int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
+{
+    int guess = std::clamp(0, lower, upper);
+    while (lower < upper) {
+        int beta = guess == lower ? guess + 1 : guess;
+        guess = SolveWindow(own, opp, beta - 1, beta);
+        (guess < beta ? upper : lower) = guess;
+    }
+    return lower;
+}
+
 } // namespace engine
 
 int Solve(const Position& p, int* bestSquare)
 {
     engine::NewSearch();
     int square = -1;
-    int value = engine::SolveDeep(p.own, p.opp, -65, 65, &square);
+    int value = engine::SolveBetween(p.own, p.opp, -64, 64);
+    engine::SolveDeep(p.own, p.opp, value - 1, value + 1, &square);
     if (bestSquare)
         *bestSquare = square;
     return value;

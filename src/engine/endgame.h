@@ -15,4 +15,8 @@ extern std::uint64_t SearchNodes;
 // bound on the far side of the window it fell out of.
 int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta);
 
+// The exact value, known to lie in [lower, upper], by a series of
+// searches with windows one wide: they cut far more than one wide search.
+int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper);
+
 } // namespace engine

@@ -9,8 +9,6 @@ namespace engine {
 
 namespace {
 
-constexpr Bitboard Corners = 0x8100000000000081ull;
-
 // For each corner: the diagonal neighbour and the two edge neighbours,
 // which hand the corner over while it is empty.
 struct CornerZone {
@@ -23,14 +21,6 @@ constexpr CornerZone Zones[4] = {
     {56, 49, 0x0201000000000000ull},
     {63, 54, 0x4080000000000000ull},
 };
-
-// Every square next to one of the given squares.
-Bitboard Around(Bitboard b)
-{
-    Bitboard side = Shift<1>(b & 0x7F7F7F7F7F7F7F7Full) | Shift<-1>(b & 0xFEFEFEFEFEFEFEFEull);
-    Bitboard row = b | side;
-    return (side | Shift<8>(row) | Shift<-8>(row)) & ~b;
-}
 
 // Bits of an edge read as a byte, from its first corner to its last.
 constexpr Bitboard Column0 = 0x0101010101010101ull;

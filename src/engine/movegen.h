@@ -13,6 +13,9 @@
 namespace engine {
 
 constexpr Bitboard InnerColumns = 0x7E7E7E7E7E7E7E7Eull;
+constexpr Bitboard NotFirstColumn = 0xFEFEFEFEFEFEFEFEull;
+constexpr Bitboard NotLastColumn = 0x7F7F7F7F7F7F7F7Full;
+constexpr Bitboard Corners = 0x8100000000000081ull;
 
 template <int S>
 constexpr Bitboard Shift(Bitboard b)
@@ -97,6 +100,14 @@ inline Bitboard Flips(int square, Bitboard own, Bitboard opp)
         }
     }
     return flips;
+}
+
+// Every square next to one of the given squares.
+inline Bitboard Around(Bitboard b)
+{
+    Bitboard side = Shift<1>(b & NotLastColumn) | Shift<-1>(b & NotFirstColumn);
+    Bitboard row = b | side;
+    return (side | Shift<8>(row) | Shift<-8>(row)) & ~b;
 }
 
 // Bits set. Inline, since without a population-count instruction (the

@@ -64,7 +64,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
             c.key = Evaluate(c.own, c.opp);  // shallow searches here cost more than they save
     }
     if (depth >= 2)
-        std::sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key || (a.key == b.key && a.square < b.square); });
+        std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
 
     int best = -Infinity, bestMove = -1, oldAlpha = alpha;
     for (int i = 0; i < n; ++i) {
@@ -99,7 +99,12 @@ int MidgameValue(const Candidate& c, int depth, int alpha, int beta)
     return -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
 }
 
-int ExactValue(const Candidate& c, int, int alpha, int beta) { return -SolveWindow(c.own, c.opp, -beta, -alpha); }
+int ExactValue(const Candidate& c, int, int alpha, int beta)
+{
+    if (beta >= Infinity)  // the value in full, known to exceed alpha
+        return -SolveBetween(c.own, c.opp, -64, -std::max(alpha + 1, -64));
+    return -SolveWindow(c.own, c.opp, -beta, -alpha);
+}
 
 // Values every root move just enough to know which are equal best: the
 // first in full, the others in a window of one either side of the best.

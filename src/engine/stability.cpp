@@ -57,7 +57,6 @@ Bitboard FullDiagonals(Bitboard all, const std::array<Bitboard, 15>& masks)
 
 Bitboard StableDiscs(Bitboard own, Bitboard opp)
 {
-    constexpr Bitboard Corners = 0x8100000000000081ull;
     Bitboard all = own | opp;
     Bitboard stable = own & Corners;
     if (!stable && (all & Border) != Border)
@@ -68,10 +67,11 @@ Bitboard StableDiscs(Bitboard own, Bitboard opp)
     Bitboard up = FullDiagonals(all, Up) | Border;
     stable |= own & rows & columns & down & up;
     for (;;) {
-        Bitboard next = stable | (own & (rows | Shift<1>(stable & 0x7F7F7F7F7F7F7F7Full) | Shift<-1>(stable & 0xFEFEFEFEFEFEFEFEull)) &
-                                  (columns | Shift<8>(stable) | Shift<-8>(stable)) &
-                                  (down | Shift<9>(stable & 0x7F7F7F7F7F7F7F7Full) | Shift<-9>(stable & 0xFEFEFEFEFEFEFEFEull)) &
-                                  (up | Shift<7>(stable & 0xFEFEFEFEFEFEFEFEull) | Shift<-7>(stable & 0x7F7F7F7F7F7F7F7Full)));
+        Bitboard across = rows | Shift<1>(stable & NotLastColumn) | Shift<-1>(stable & NotFirstColumn);
+        Bitboard along = columns | Shift<8>(stable) | Shift<-8>(stable);
+        Bitboard falling = down | Shift<9>(stable & NotLastColumn) | Shift<-9>(stable & NotFirstColumn);
+        Bitboard rising = up | Shift<7>(stable & NotFirstColumn) | Shift<-7>(stable & NotLastColumn);
+        Bitboard next = stable | (own & across & along & falling & rising);
         if (next == stable)
             return stable;
         stable = next;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/stability.h"
 #include "game/board.h"
 
 namespace {
@@ -227,6 +228,24 @@ TEST(Engine, EveryLevelAnswersWithLegalMovesInOrder)
                 EXPECT_TRUE(LegalMoves(p) >> moves[i] & 1);
                 EXPECT_TRUE(i == 0 || moves[i - 1] < moves[i]);
             }
+        }
+    }
+}
+
+TEST(Engine, StableDiscsNeverTurn)
+{
+    std::mt19937 rng(8);
+    for (Position p : EndgamePositions(12, 300, 4, 40)) {
+        Bitboard stable[2] = {engine::StableDiscs(p.own, p.opp), engine::StableDiscs(p.opp, p.own)};
+        for (int side = 0;; side ^= 1) {  // side 0 is the first position's side to move
+            ASSERT_EQ(stable[side] & ~p.own, 0u);
+            ASSERT_EQ(stable[side ^ 1] & ~p.opp, 0u);
+            Bitboard moves = LegalMoves(p);
+            if (!moves && !LegalMoves(Pass(p)))
+                break;
+            for (int k = moves ? static_cast<int>(rng() % static_cast<unsigned>(std::popcount(moves))) : 0; k > 0; --k)
+                moves &= moves - 1;
+            p = moves ? Play(p, std::countr_zero(moves)) : Pass(p);
         }
     }
 }
