@@ -112,7 +112,9 @@ int SolveSmall(Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
     }
     ++SearchNodes;
     int best = -65;
-    for (Bitboard group : {empty & odd, empty & ~odd}) {
+    constexpr Bitboard NearCorners = 0x42C300000000C342ull;
+    for (Bitboard group : {empty & odd & ~NearCorners, empty & odd & NearCorners, empty & ~odd & ~NearCorners,
+                           empty & ~odd & NearCorners}) {
         for (; group; group &= group - 1) {
             int square = std::countr_zero(group);
             Bitboard flips = Flips(square, own, opp);
