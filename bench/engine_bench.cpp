@@ -1,6 +1,6 @@
 // The engine's speed: perft leaves per second, exact solving of
 // 20-empty positions (median time, nodes per second), and the time a
-// level takes for a middle-game move. Positions come from seeded games:
+// level takes for a move. Positions come from seeded games:
 // four random plies, then level 1 against itself.
 #include <benchmark/benchmark.h>
 
@@ -94,10 +94,11 @@ void BM_Solve(benchmark::State& state)
 }
 BENCHMARK(BM_Solve)->Arg(16)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond);
 
-// One middle-game move (36 empty squares) at each level.
+// One move at a level (first argument) with so many empty squares
+// (second): 36 is the middle game, 20 the top level's first exact move.
 void BM_LevelMove(benchmark::State& state)
 {
-    std::vector<Position> positions = Positions(36, 20);
+    std::vector<Position> positions = Positions(static_cast<int>(state.range(1)), 20);
     std::vector<double> times;
     for (auto _ : state) {
         for (const Position& p : positions) {
@@ -111,6 +112,10 @@ void BM_LevelMove(benchmark::State& state)
     state.counters["median_s"] = times[times.size() / 2];
     state.counters["max_s"] = times.back();
 }
-BENCHMARK(BM_LevelMove)->DenseRange(1, MaxLevel)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LevelMove)
+    ->ArgsProduct({benchmark::CreateDenseRange(1, MaxLevel, 1), {36}})
+    ->Args({MaxLevel, 20})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace

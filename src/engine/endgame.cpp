@@ -17,6 +17,9 @@ namespace {
 constexpr int SmallEmpties = 5;
 constexpr int TableEmpties = 7;
 constexpr int CutByRepliesEmpties = 12;
+// Up to here the number of replies alone orders the moves; the finer key
+// costs more than it saves.
+constexpr int RepliesOnlyEmpties = 7;
 // Stable discs are counted only when they could cut the search.
 constexpr int StabilityAlpha = 0;
 
@@ -112,7 +115,9 @@ int SolveSmall(Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
     }
     ++SearchNodes;
     int best = -65;
-    for (Bitboard group : {empty & odd, empty & ~odd}) {
+    constexpr Bitboard NearCorners = 0x42C300000000C342ull;
+    for (Bitboard group : {empty & odd & ~NearCorners, empty & odd & NearCorners, empty & ~odd & ~NearCorners,
+                           empty & ~odd & NearCorners}) {
         for (; group; group &= group - 1) {
             int square = std::countr_zero(group);
             Bitboard flips = Flips(square, own, opp);
@@ -195,7 +200,7 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
         Bitboard flips = Flips(square, own, opp);
         Candidate& c = list[n++];
         c = {opp ^ flips, own ^ flips ^ (Bitboard{1} << square), square, 0};
-        c.key = square == tableMove ? -100000 : OrderKey(c);
+        c.key = square == tableMove ? -100000 : empties <= RepliesOnlyEmpties ? Count(Moves(c.own, c.opp)) : OrderKey(c);
         // A reply already known to fail low cuts here at once.
         if (empties >= CutByRepliesEmpties && !bestSquare) {
             if (const TableEntry* e = Probe(c.own, c.opp); e && e->exact && -e->upper >= beta)

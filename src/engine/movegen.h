@@ -90,14 +90,10 @@ inline Bitboard Flips(int square, Bitboard own, Bitboard opp)
     for (int d = 0; d < 4; ++d) {
         Bitboard stops = r.up[d] & ~opp;
         Bitboard first = stops & (0 - stops);
-        if (first & own)
-            flips |= (first - 1) & r.up[d];
+        flips |= (first - 1) & r.up[d] & (0 - Bitboard{(first & own) != 0});
         stops = r.down[d] & ~opp;
-        if (stops) {
-            Bitboard last = Bitboard{1} << (63 - std::countl_zero(stops));
-            if (last & own)
-                flips |= r.down[d] & (0 - (last << 1));
-        }
+        Bitboard last = Bitboard{1} << (63 - std::countl_zero(stops | 1));
+        flips |= r.down[d] & (0 - (last << 1)) & (0 - Bitboard{(last & own & stops) != 0});
     }
     return flips;
 }
