@@ -12,7 +12,7 @@ std::uint64_t SearchNodes = 0;
 
 namespace {
 
-// Below this many empty squares moves are tried in parity order without
+// Up to this many empty squares moves are tried in parity order without
 // generating them; from TableEmpties on, positions go to the table.
 constexpr int SmallEmpties = 5;
 constexpr int TableEmpties = 7;

@@ -90,35 +90,25 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
     return best;
 }
 
-// The value of a child position for the player who moved into it, with
-// the window (alpha, beta) of that player.
-using ChildValue = int (*)(const Candidate& c, int depth, int alpha, int beta);
-
-int MidgameValue(const Candidate& c, int depth, int alpha, int beta)
+// The value of a move at the root, for the player making it.
+int RootValue(const Candidate& c, int depth, int alpha, int beta)
 {
     return -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
-}
-
-int ExactValue(const Candidate& c, int, int alpha, int beta)
-{
-    if (beta >= Infinity)  // the value in full, known to exceed alpha
-        return -SolveBetween(c.own, c.opp, -64, -std::max(alpha + 1, -64));
-    return -SolveWindow(c.own, c.opp, -beta, -alpha);
 }
 
 // Values every root move just enough to know which are equal best: the
 // first in full, the others in a window of one either side of the best.
 // Puts the best first (ordered by value as far as known); returns their count.
-int EqualBest(Candidate* list, int n, int depth, ChildValue value)
+int EqualBest(Candidate* list, int n, int depth)
 {
-    int best = value(list[0], depth, -Infinity, Infinity);
+    int best = RootValue(list[0], depth, -Infinity, Infinity);
     list[0].key = best;
     int ties = 1;
     for (int i = 1; i < n; ++i) {
         Candidate c = list[i];
-        int v = value(c, depth, best - 1, best + 1);
+        int v = RootValue(c, depth, best - 1, best + 1);
         if (v > best) {
-            v = value(c, depth, best, Infinity);
+            v = RootValue(c, depth, best, Infinity);
             best = v;
             ties = 0;
         }
@@ -156,21 +146,24 @@ int BestMoves(const Position& p, int level, int moves[64])
     if (n == 0)
         return 0;
 
-    int ties = 1;
     if (Count(~(p.own | p.opp)) <= l.exactFrom) {
-        // Exact bounds hold whatever search found them, and the set of
-        // equal-best moves does not depend on the order of search, so
-        // the table keeps what earlier moves of the game solved: no new
-        // search generation here.
+        // The position's value, then which moves reach it: one narrow
+        // window each, mostly answered from the table. Exact bounds hold
+        // however they were found and the answer does not depend on the
+        // order of search, so the table keeps what earlier moves of the
+        // game solved: no new search generation here.
+        int value = SolveBetween(p.own, p.opp, -64, 64);
+        int count = 0;
         for (int i = 0; i < n; ++i)
-            list[i].key = Count(Moves(list[i].own, list[i].opp));
-        std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
-        ties = EqualBest(list, n, 0, ExactValue);
-    } else {
-        NewSearch();
-        for (int depth = 1; depth <= l.depth; ++depth)
-            ties = EqualBest(list, n, depth, MidgameValue);
+            if (SolveWindow(list[i].own, list[i].opp, -value, -value + 1) <= -value)
+                moves[count++] = list[i].square;
+        return count;
     }
+
+    NewSearch();
+    int ties = 1;
+    for (int depth = 1; depth <= l.depth; ++depth)
+        ties = EqualBest(list, n, depth);
     for (int i = 0; i < ties; ++i)
         moves[i] = list[i].square;
     std::sort(moves, moves + ties);

@@ -7,8 +7,7 @@ namespace engine {
 
 namespace {
 
-constexpr std::size_t Slots = TableBytes / sizeof(TableEntry);
-static_assert(std::has_single_bit(Slots));
+constexpr std::size_t Slots = std::bit_floor(TableBytes / sizeof(TableEntry));
 
 TableEntry* Table = nullptr;
 std::uint32_t Generation = 0;
