@@ -8,7 +8,7 @@ seconds=${1:-60}
 CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSHIROKURO_FUZZ=ON -DSHIROKURO_TESTS=OFF -DSHIROKURO_WERROR=ON >/dev/null
 cmake --build build/fuzz -j "$(nproc)" >/dev/null
-for target in input program; do
+for target in input program command_line solve; do
     scratch=$(mktemp -d)
     echo "== fuzzing $target for $seconds s"
     status=0

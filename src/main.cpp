@@ -1,9 +1,25 @@
 // The process entry: the console services are ready from static
-// initialisation; run the game under the outermost handler.
+// initialisation; read the command line, then run the game under the
+// outermost handler, or one of the other modes.
+#include <cstdio>
+
+#include "command_line.h"
 #include "console/process.h"
 #include "game/game_loop.h"
+#include "game/players.h"
+#include "tools.h"
 
-int main()
+int main(int argc, char* argv[])
 {
+    UsageError error;
+    Settings settings = ParseCommandLine(argc, argv, error);
+    if (error.text[0] != '\0') {
+        std::fputs(error.text, stderr);
+        return 2;
+    }
+    if (settings.mode != Mode::Game)
+        return RunTool(settings);
+    ComputerLevel = settings.level;
+    StartSeed = settings.seed;
     RunProcess(RunProgram);
 }

@@ -9,6 +9,7 @@
 #include "game/texts.h"
 
 std::string ReplayAnswer;
+std::int32_t StartSeed = -1;
 
 namespace {
 
@@ -33,7 +34,11 @@ bool GameOver(int passes)
 
 void RunProgram()
 {
-    SeedFromClock();
+    PrepareComputerPlayer();
+    if (StartSeed < 0)
+        SeedFromClock();
+    else
+        RandomSeed = static_cast<std::uint32_t>(StartSeed);
     do {
         if (!ChoosePlayers())
             return;

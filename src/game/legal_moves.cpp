@@ -32,17 +32,6 @@ std::uint64_t RowCellsHolding(std::uint64_t bytes, std::uint8_t code)
     return (match * 0x0102040810204080ull) >> 56;
 }
 
-// The cells of the side to move and of its opponent; the rest are empty.
-void SplitCells(std::uint64_t& own, std::uint64_t& opponent)
-{
-    own = opponent = 0;
-    for (int row = 1; row <= 8; ++row) {
-        std::uint64_t bytes = RowBytes(row);
-        own |= RowCellsHolding(bytes, SideToMove) << (8 * (row - 1));
-        opponent |= RowCellsHolding(bytes, Opponent) << (8 * (row - 1));
-    }
-}
-
 constexpr std::uint64_t NotColumn1 = 0xFEFEFEFEFEFEFEFEull;
 constexpr std::uint64_t NotColumn8 = 0x7F7F7F7F7F7F7F7Full;
 
@@ -66,6 +55,16 @@ std::uint64_t MovesAlong(std::uint64_t own, std::uint64_t opponent, std::uint64_
 }
 
 } // namespace
+
+void SplitCells(std::uint64_t& own, std::uint64_t& opponent)
+{
+    own = opponent = 0;
+    for (int row = 1; row <= 8; ++row) {
+        std::uint64_t bytes = RowBytes(row);
+        own |= RowCellsHolding(bytes, SideToMove) << (8 * (row - 1));
+        opponent |= RowCellsHolding(bytes, Opponent) << (8 * (row - 1));
+    }
+}
 
 std::uint64_t LegalMoveBits()
 {

@@ -12,6 +12,8 @@
 #include "game/board.h"
 
 std::uint64_t LegalMoveBits();
+// The cells of SideToMove and of Opponent; the rest are empty.
+void SplitCells(std::uint64_t& own, std::uint64_t& opponent);
 
 inline CellIndex CellOfBit(int bit)
 {

@@ -1,12 +1,37 @@
 #include "game/players.h"
 
+#include "console/exceptions.h"
 #include "console/input.h"
 #include "console/random.h"
+#include "engine/engine.h"
+#include "game/legal_moves.h"
 #include "game/statements.h"
 #include "game/texts.h"
 
 std::uint8_t PlayerKind[4];
 bool QuitRequested;
+int ComputerLevel = 0;
+
+namespace {
+
+// Of the moves the search rates equally best, one chosen by the game's
+// own random source, so that games still vary with the seed.
+CellIndex SearchedMove()
+{
+    Position position;
+    SplitCells(position.own, position.opp);
+    int moves[64];
+    int count = BestMoves(position, ComputerLevel, moves);
+    return static_cast<CellIndex>(CellOfSquare(moves[RandomBelow(count)]));
+}
+
+} // namespace
+
+void PrepareComputerPlayer()
+{
+    if (ComputerLevel > 0 && !InitSearch())
+        RaiseOutOfMemory();
+}
 
 CellIndex AskHumanMove()
 {
@@ -23,8 +48,13 @@ CellIndex AskHumanMove()
 
 CellIndex ChooseComputerMove()
 {
-    CollectLegalMoves();
-    CellIndex move = MoveList[RandomBelow(MoveListCount) + 1];
+    CellIndex move;
+    if (ComputerLevel == 0) {
+        CollectLegalMoves();
+        move = MoveList[RandomBelow(MoveListCount) + 1];
+    } else {
+        move = SearchedMove();
+    }
     WriteNumber(ConsoleOutput, move, 0);
     WriteText(ConsoleOutput, ComputerPlaces, 0);
     EndLine();

@@ -6,8 +6,10 @@ writes, and its exit status, with a transcript in golden/ (kept as UTF-8
 for reading; compared as the CP932 bytes iconv makes of it). Transcript
 cases run twice: input and output through files, then through pipes.
 Where the computer moves, the clock is fixed with libfaketime so the seed
-is known. Fault cases break a standard handle and check that the run ends
-quickly with status 1 and never writes to standard error.
+is known, or the seed is given with --seed. Fault cases break a standard
+handle and check that the run ends quickly with status 1 and never writes
+to standard error. Command-line cases check the other modes, and that a
+usage error writes one line to standard error and nothing else.
 
   run_e2e.py --binary PATH [--case NAME] [--list] [--update]
 """
@@ -44,6 +46,9 @@ class Case:
     stdin_tail: int = 0       # bytes of "y" streamed after stdin (a huge line)
     golden: bool = True
     notes: list = field(default_factory=list)
+    args: list = field(default_factory=list)  # command-line arguments
+    stderr: bytes = b""       # the exact standard error expected
+    transcript: str = ""      # golden/ file, when not the case's own name
 
 
 CASES = [
@@ -77,6 +82,27 @@ CASES = [
     Case("stdout_closed", lines("M", "M", "0", "n"), status=1, stdout_kind="closed", golden=False),
     Case("stdout_reader_gone", lines("C", "C", "n"), clock="12:34:56.789", status=1,
          stdout_kind="broken", golden=False),
+    # The command line. A seed replays what the frozen clock gave.
+    Case("seed_replays_clock", lines("C", "C", "n"), args=["--seed", "45296789"], transcript="computer_game"),
+    Case("seed_zero_replays_midnight", lines("C", "C", "n"), args=["--seed=0"], transcript="pass_then_move"),
+    Case("level_game", lines("C", "C", "n"), args=["--level", "3", "--seed", "12345"]),
+    Case("level_out_of_memory", lines("C", "C", "n"), args=["--level", "1"], status=1,
+         memory_limit=24 << 20),
+    Case("perft", args=["--perft", "5"]),
+    Case("solve", lines("-O" + "X" * 62 + " X", "-O" + "X" * 62 + " O", "O" * 64 + " X",
+                        "-O" + "X" * 62 + " X X", "-O" + "X" * 62 + " Y")
+         + b"\xff\x00" * 40000 + b"\n" + ("--" + "X" * 62 + " O").encode(),
+         args=["--solve"], status=1),
+    Case("version", args=["--version"]),
+    Case("help", args=["--help"]),
+    Case("usage_unknown_option", lines("C", "C", "n"), args=["--colour", "white"], status=2,
+         stderr=b"shirokuro: unknown option '--colour' (see 'shirokuro --help')\n"),
+    Case("usage_bad_value", args=["--level=9"], status=2,
+         stderr=b"shirokuro: option '--level' takes a number from 0 to 5, not '9' (see 'shirokuro --help')\n",
+         transcript="usage_unknown_option"),
+    Case("usage_combined", args=["--perft", "2", "--level", "1"], status=2,
+         stderr=b"shirokuro: options '--perft' and '--level' cannot be combined (see 'shirokuro --help')\n",
+         transcript="usage_unknown_option"),
 ]
 
 
@@ -97,8 +123,12 @@ def environment(case, binary):
     return env
 
 
+def golden_path(case):
+    return os.path.join(GOLDEN, (case.transcript or case.name) + ".txt")
+
+
 def expected_bytes(case, module):
-    with open(os.path.join(GOLDEN, case.name + ".txt"), "rb") as f:
+    with open(golden_path(case), "rb") as f:
         text = f.read()
     cp932 = subprocess.run(["iconv", "-f", "UTF-8", "-t", "CP932"], input=text,
                            capture_output=True, check=True).stdout
@@ -176,7 +206,7 @@ def run(binary, wrapper, case, through_pipes):
             for fd in closing:
                 os.close(fd)
 
-        process = subprocess.Popen(wrapper + [binary], stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
+        process = subprocess.Popen(wrapper + [binary] + case.args, stdin=stdin, stdout=stdout, stderr=subprocess.PIPE,
                                    env=environment(case, binary), preexec_fn=prepare)
         for f in opened:
             f.close()
@@ -224,18 +254,19 @@ def check(binary, wrapper, module, case, update):
             continue
         if status != case.status:
             failures.append(f"{label}: exit status {status}, expected {case.status}")
-        if err:
-            failures.append(f"{label}: wrote to standard error: {err[:200]!r}")
+        if err != case.stderr:
+            failures.append(f"{label}: standard error {err[:200]!r}, expected {case.stderr!r}")
         if not case.golden:
             continue
-        if update and not through_pipes:
-            text = out.decode("cp932").replace(module, "{MODULE}")
+        if update and not through_pipes and not case.transcript:
+            text = out.decode("cp932").replace("\u30e2\u30b8\u30e5\u30fc\u30eb " + module,
+                                               "\u30e2\u30b8\u30e5\u30fc\u30eb {MODULE}")
             text = re.sub(r"(\{MODULE\} \u306e )[0-9A-F]{8}", r"\1{ADDR}", text)
-            with open(os.path.join(GOLDEN, case.name + ".txt"), "wb") as f:
+            with open(golden_path(case), "wb") as f:
                 f.write(text.encode())
             continue
         if not expected_bytes(case, module).match(out):
-            failures.append(f"{label}: output differs from golden/{case.name}.txt; got:\n"
+            failures.append(f"{label}: output differs from {os.path.basename(golden_path(case))}; got:\n"
                             + out.decode("cp932", "replace")[-1500:])
     return failures
 

@@ -1,0 +1,121 @@
+// The engine's speed: perft leaves per second, exact solving of
+// 20-empty positions (median time, nodes per second), and the time a
+// level takes for a move. Positions come from seeded games:
+// four random plies, then level 1 against itself.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <vector>
+
+#include "engine/endgame.h"
+#include "engine/engine.h"
+
+namespace {
+
+constexpr Position Start{(Bitboard{1} << SquareOfCell(44)) | (Bitboard{1} << SquareOfCell(55)),
+                         (Bitboard{1} << SquareOfCell(45)) | (Bitboard{1} << SquareOfCell(54))};
+
+std::uint32_t Seed;
+int Below(int n)
+{
+    Seed = Seed * 134775813u + 1u;
+    return static_cast<int>((std::uint64_t{static_cast<std::uint32_t>(n)} * Seed) >> 32);
+}
+
+int Empties(const Position& p) { return std::popcount(~(p.own | p.opp)); }
+
+// count positions with the given number of empty squares and a move to make.
+std::vector<Position> Positions(int empties, int count)
+{
+    InitSearch();
+    std::vector<Position> out;
+    for (std::uint32_t game = 1; static_cast<int>(out.size()) < count; ++game) {
+        Seed = game;
+        Position p = Start;
+        for (int ply = 0; Empties(p) > empties; ++ply) {
+            Bitboard moves = LegalMoves(p);
+            if (!moves) {
+                p = Pass(p);
+                if (!LegalMoves(p))
+                    break;
+                continue;
+            }
+            int best[64];
+            int n = 0;
+            if (ply < 4)
+                for (; moves; moves &= moves - 1)
+                    best[n++] = std::countr_zero(moves);
+            else
+                n = BestMoves(p, 1, best);
+            p = Play(p, best[Below(n)]);
+        }
+        if (Empties(p) == empties && LegalMoves(p))
+            out.push_back(p);
+    }
+    return out;
+}
+
+double Seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+void BM_Perft(benchmark::State& state)
+{
+    std::uint64_t leaves = 0;
+    for (auto _ : state)
+        leaves += Perft(Start, static_cast<int>(state.range(0)));
+    state.counters["leaves/s"] = benchmark::Counter(static_cast<double>(leaves), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Perft)->Arg(9)->Arg(11)->Unit(benchmark::kMillisecond);
+
+// Each position solved once; the median and the slowest as counters.
+void BM_Solve(benchmark::State& state)
+{
+    std::vector<Position> positions = Positions(static_cast<int>(state.range(0)), 25);
+    std::vector<double> times;
+    std::uint64_t nodes = 0;
+    for (auto _ : state) {
+        for (const Position& p : positions) {
+            engine::SearchNodes = 0;
+            auto t = std::chrono::steady_clock::now();
+            int square;
+            benchmark::DoNotOptimize(Solve(p, &square));
+            times.push_back(Seconds(t));
+            nodes += engine::SearchNodes;
+        }
+    }
+    std::sort(times.begin(), times.end());
+    state.counters["median_s"] = times[times.size() / 2];
+    state.counters["max_s"] = times.back();
+    state.counters["nodes/s"] = benchmark::Counter(static_cast<double>(nodes), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_Solve)->Arg(16)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond);
+
+// One move at a level (first argument) with so many empty squares
+// (second): 36 is the middle game, 20 the top level's first exact move.
+void BM_LevelMove(benchmark::State& state)
+{
+    std::vector<Position> positions = Positions(static_cast<int>(state.range(1)), 20);
+    std::vector<double> times;
+    for (auto _ : state) {
+        for (const Position& p : positions) {
+            auto t = std::chrono::steady_clock::now();
+            int moves[64];
+            benchmark::DoNotOptimize(BestMoves(p, static_cast<int>(state.range(0)), moves));
+            times.push_back(Seconds(t));
+        }
+    }
+    std::sort(times.begin(), times.end());
+    state.counters["median_s"] = times[times.size() / 2];
+    state.counters["max_s"] = times.back();
+}
+BENCHMARK(BM_LevelMove)
+    ->ArgsProduct({benchmark::CreateDenseRange(1, MaxLevel, 1), {36}})
+    ->Args({MaxLevel, 20})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,82 @@
+// Arbitrary bytes as the input of --solve: one answer line per input line,
+// each an error or a move and a difference. Inputs holding a position with
+// many empty cells are only read, not solved, to keep runs short.
+#include <bit>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "tools.h"
+
+namespace {
+
+constexpr int MaxFuzzEmpties = 10;
+
+void Require(bool condition)
+{
+    if (!condition)
+        std::abort();
+}
+
+bool AnswerLooksRight(std::string_view answer)
+{
+    if (answer.starts_with("error: "))
+        return true;
+    std::size_t space = answer.find(' ');
+    if (space == std::string_view::npos)
+        return false;
+    std::string_view move = answer.substr(0, space);
+    std::string number(answer.substr(space + 1));
+    char* end = nullptr;
+    long difference = std::strtol(number.c_str(), &end, 10);
+    bool cell = move.size() == 2 && move[0] >= '1' && move[0] <= '8' && move[1] >= '1' && move[1] <= '8';
+    return (cell || move == "pass" || move == "end") && *end == '\0' && !number.empty() &&
+           difference >= -64 && difference <= 64;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size)
+{
+    std::string data(reinterpret_cast<const char*>(bytes), size);
+    std::size_t lines = 0;
+    bool good = true;
+    for (std::size_t at = 0; at < data.size();) {
+        std::size_t end = data.find('\n', at);
+        if (end == std::string::npos)
+            end = data.size();
+        Position p;
+        const char* problem = nullptr;
+        bool read = ReadSolveLine(std::string_view(data).substr(at, end - at), p, problem);
+        Require(read != (problem != nullptr));
+        if (read && 64 - std::popcount(p.own | p.opp) > MaxFuzzEmpties)
+            return 0;
+        good &= read;
+        ++lines;
+        at = end + 1;
+    }
+
+    if (data.empty())
+        return 0;
+    std::FILE* in = fmemopen(data.data(), data.size(), "rb");
+    char* output = nullptr;
+    std::size_t length = 0;
+    std::FILE* out = open_memstream(&output, &length);
+    Require(in && out);
+    int status = RunSolve(in, out);
+    std::fclose(in);
+    std::fclose(out);
+    Require(status == (good ? 0 : 1));
+    std::string_view text(output, length);
+    std::size_t answers = 0;
+    for (std::size_t at = 0; at < text.size(); ++answers) {
+        std::size_t end = text.find('\n', at);
+        Require(end != std::string_view::npos && AnswerLooksRight(text.substr(at, end - at)));
+        at = end + 1;
+    }
+    Require(answers == lines);
+    std::free(output);
+    return 0;
+}

@@ -1,0 +1,22 @@
+// Exact endgame search: values are final disc differences for the side to
+// move, empty squares counting for neither.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/engine.h"
+
+namespace engine {
+
+// Positions visited by the searches, for benchmarks.
+extern std::uint64_t SearchNodes;
+
+// The exact value if it lies strictly inside (alpha, beta); otherwise a
+// bound on the far side of the window it fell out of.
+int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta);
+
+// The exact value, known to lie in [lower, upper], by a series of
+// searches with windows one wide: they cut far more than one wide search.
+int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper);
+
+} // namespace engine

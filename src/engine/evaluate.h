@@ -1,0 +1,21 @@
+// A static estimate of a position for the side to move, in hundredths of
+// a disc or so; wins and losses found by search lie far beyond its range.
+#pragma once
+
+#include "engine/engine.h"
+
+namespace engine {
+
+inline constexpr int EvalLimit = 9000;
+inline constexpr int WinScore = 10000;
+
+int Evaluate(Bitboard own, Bitboard opp);
+
+// The value of a finished game: any win beats any estimate, and the
+// margin still counts.
+constexpr int FinalScore(int discDifference)
+{
+    return discDifference > 0 ? WinScore + discDifference : discDifference < 0 ? -WinScore + discDifference : 0;
+}
+
+} // namespace engine

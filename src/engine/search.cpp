@@ -1,0 +1,171 @@
+// Middle-game search and the choice of moves by level.
+#include <algorithm>
+
+#include "engine/endgame.h"
+#include "engine/evaluate.h"
+#include "engine/movegen.h"
+#include "engine/table.h"
+
+namespace engine {
+
+namespace {
+
+// Plies of search, and the number of empty squares from which the level
+// plays exactly.
+struct Level {
+    int depth, exactFrom;
+};
+constexpr Level Levels[MaxLevel + 1] = {{0, 0}, {1, 0}, {3, 8}, {4, 12}, {6, 16}, {10, 20}};
+
+constexpr int Infinity = 32000;
+
+struct Candidate {
+    Bitboard own, opp;  // after the move, opponent to move
+    int square, key;
+};
+
+int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool passed)
+{
+    if (depth <= 0)
+        return Evaluate(own, opp);
+    ++SearchNodes;
+    Bitboard moves = Moves(own, opp);
+    if (!moves) {
+        if (passed)
+            return FinalScore(Count(own) - Count(opp));
+        return -Search(opp, own, depth, -beta, -alpha, true);
+    }
+
+    int tableMove = -1;
+    if (depth >= 2) {
+        if (const TableEntry* e = Probe(own, opp); e && !e->exact) {
+            if (e->depth >= depth) {
+                if (e->lower >= beta)
+                    return e->lower;
+                if (e->upper <= alpha)
+                    return e->upper;
+                if (e->lower == e->upper)
+                    return e->lower;
+            }
+            tableMove = e->move;
+        }
+    }
+
+    Candidate list[32];
+    int n = 0;
+    for (; moves; moves &= moves - 1) {
+        int square = std::countr_zero(moves);
+        Bitboard flips = Flips(square, own, opp);
+        Candidate& c = list[n++];
+        c = {opp ^ flips, own ^ flips ^ (Bitboard{1} << square), square, 0};
+        if (square == tableMove)
+            c.key = -2 * Infinity;
+        else if (depth >= 2)
+            c.key = Evaluate(c.own, c.opp);  // shallow searches here cost more than they save
+    }
+    if (depth >= 2)
+        std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
+
+    int best = -Infinity, bestMove = -1, oldAlpha = alpha;
+    for (int i = 0; i < n; ++i) {
+        const Candidate& c = list[i];
+        int value;
+        if (i == 0) {
+            value = -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
+        } else {
+            value = -Search(c.own, c.opp, depth - 1, -alpha - 1, -alpha, false);
+            if (value > alpha && value < beta)
+                value = -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
+        }
+        if (value > best) {
+            best = value;
+            bestMove = c.square;
+            if (value >= beta)
+                break;
+            alpha = std::max(alpha, value);
+        }
+    }
+    if (depth >= 2)
+        Store(own, opp, depth, false, oldAlpha, beta, best, bestMove);
+    return best;
+}
+
+// The value of a move at the root, for the player making it.
+int RootValue(const Candidate& c, int depth, int alpha, int beta)
+{
+    return -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
+}
+
+// Values every root move just enough to know which are equal best: the
+// first in full, the others in a window of one either side of the best.
+// Puts the best first (ordered by value as far as known); returns their count.
+int EqualBest(Candidate* list, int n, int depth)
+{
+    int best = RootValue(list[0], depth, -Infinity, Infinity);
+    list[0].key = best;
+    int ties = 1;
+    for (int i = 1; i < n; ++i) {
+        Candidate c = list[i];
+        int v = RootValue(c, depth, best - 1, best + 1);
+        if (v > best) {
+            v = RootValue(c, depth, best, Infinity);
+            best = v;
+            ties = 0;
+        }
+        c.key = v;
+        if (v == best) {
+            std::move_backward(list + ties, list + i, list + i + 1);
+            list[ties++] = c;
+        } else {
+            list[i] = c;
+        }
+    }
+    // Keep the rest in order of their (bounded) values for the next pass.
+    std::stable_sort(list + ties, list + n, [](const Candidate& a, const Candidate& b) { return a.key > b.key; });
+    return ties;
+}
+
+} // namespace
+
+} // namespace engine
+
+using namespace engine;
+
+int BestMoves(const Position& p, int level, int moves[64])
+{
+    const Level& l = Levels[std::clamp(level, 1, MaxLevel)];
+    Bitboard legal = Moves(p.own, p.opp);
+    Candidate list[32];
+    int n = 0;
+    for (; legal; legal &= legal - 1) {
+        int square = std::countr_zero(legal);
+        Bitboard flips = Flips(square, p.own, p.opp);
+        list[n] = {p.opp ^ flips, p.own ^ flips ^ (Bitboard{1} << square), square, 0};
+        ++n;
+    }
+    if (n == 0)
+        return 0;
+
+    if (Count(~(p.own | p.opp)) <= l.exactFrom) {
+        // The position's value, then which moves reach it: one narrow
+        // window each, mostly answered from the table. Exact bounds hold
+        // however they were found and the answer does not depend on the
+        // order of search, so the table keeps what earlier moves of the
+        // game solved: no new search generation here.
+        int value = SolveBetween(p.own, p.opp, -64, 64);
+        int count = 0;
+        for (int i = 0; i < n; ++i)
+            if (SolveWindow(list[i].own, list[i].opp, -value, -value + 1) <= -value)
+                moves[count++] = list[i].square;
+        return count;
+    }
+
+    NewSearch();
+    int ties = 1;
+    for (int depth = 1; depth <= l.depth; ++depth)
+        ties = EqualBest(list, n, depth);
+    for (int i = 0; i < ties; ++i)
+        moves[i] = list[i].square;
+    std::sort(moves, moves + ties);
+    return ties;
+}

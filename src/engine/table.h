@@ -1,0 +1,32 @@
+// The transposition table: one slot per hashed position, bounds on its
+// value, the depth they hold for and the best move found. Every search
+// starts a new generation, and slots of older ones count as empty, so a
+// search depends only on its own position and never on earlier ones.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/engine.h"
+
+namespace engine {
+
+struct TableEntry {
+    Bitboard own, opp;
+    std::uint32_t generation;
+    std::int16_t lower, upper;
+    std::int8_t depth;  // plies searched, or empty squares when exact
+    std::int8_t move;   // -1 when none
+    bool exact;         // bounds on the final disc difference, not on the evaluation
+};
+
+// Size of the table, allocated once by InitSearch.
+inline constexpr std::size_t TableBytes = std::size_t{32} << 20;
+
+void NewSearch();
+// The entry for the position from this search, or null.
+const TableEntry* Probe(Bitboard own, Bitboard opp);
+// Records what a search with window (alpha, beta) found. Each position
+// hashes to a pair of slots: one keeps the most work, one the latest.
+void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
+
+} // namespace engine

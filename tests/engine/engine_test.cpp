@@ -1,0 +1,251 @@
+// The engine held to the game's own rules and to plain exhaustive search.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "engine/engine.h"
+#include "engine/stability.h"
+#include "game/board.h"
+
+namespace {
+
+// The game's state as the engine sees it.
+Position FromGame()
+{
+    Position p{0, 0};
+    for (int s = 0; s < 64; ++s) {
+        CellIndex cell = static_cast<CellIndex>(CellOfSquare(s));
+        if (Board[cell] == SideToMove)
+            p.own |= Bitboard{1} << s;
+        else if (Board[cell] == Opponent)
+            p.opp |= Bitboard{1} << s;
+    }
+    return p;
+}
+
+std::vector<CellIndex> GameMoves()
+{
+    std::vector<CellIndex> cells;
+    for (int cell = FirstPlayingCell; cell <= LastPlayingCell; ++cell)
+        if (IsLegalMove(static_cast<CellIndex>(cell)))
+            cells.push_back(static_cast<CellIndex>(cell));
+    return cells;
+}
+
+void SwapSides()
+{
+    SwapColour(SideToMove);
+    SwapColour(Opponent);
+}
+
+struct GameState {
+    std::uint8_t board[BoardSize];
+    std::int32_t counts[4];
+    Colour toMove, opponent;
+};
+
+GameState Save()
+{
+    GameState s;
+    std::memcpy(s.board, Board, sizeof Board);
+    std::memcpy(s.counts, DiscCount, sizeof DiscCount);
+    s.toMove = SideToMove;
+    s.opponent = Opponent;
+    return s;
+}
+
+void Restore(const GameState& s)
+{
+    std::memcpy(Board, s.board, sizeof Board);
+    std::memcpy(DiscCount, s.counts, sizeof DiscCount);
+    SideToMove = s.toMove;
+    Opponent = s.opponent;
+}
+
+// Perft by the game's own cell-by-cell rules.
+std::uint64_t GamePerft(int depth)
+{
+    if (depth == 0)
+        return 1;
+    std::vector<CellIndex> moves = GameMoves();
+    GameState before = Save();
+    std::uint64_t leaves = 0;
+    if (moves.empty()) {
+        SwapSides();
+        leaves = GameMoves().empty() ? 1 : GamePerft(depth - 1);
+    }
+    for (CellIndex cell : moves) {
+        PlaceDisc(cell);
+        SwapSides();
+        leaves += GamePerft(depth - 1);
+        Restore(before);
+    }
+    Restore(before);
+    return leaves;
+}
+
+// Plays n random moves (or passes) in the game; false if it ended first.
+bool RandomPlies(std::mt19937& rng, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        std::vector<CellIndex> moves = GameMoves();
+        if (moves.empty()) {
+            SwapSides();
+            if (GameMoves().empty())
+                return false;
+            continue;
+        }
+        PlaceDisc(moves[rng() % moves.size()]);
+        SwapSides();
+    }
+    return true;
+}
+
+// Exact value without any pruning.
+int Minimax(const Position& p)
+{
+    Bitboard moves = LegalMoves(p);
+    if (!moves) {
+        if (!LegalMoves(Pass(p)))
+            return std::popcount(p.own) - std::popcount(p.opp);
+        return -Minimax(Pass(p));
+    }
+    int best = -64;
+    for (; moves; moves &= moves - 1)
+        best = std::max(best, -Minimax(Play(p, std::countr_zero(moves))));
+    return best;
+}
+
+// Random positions with the side to move able to move, empties in [lo, hi].
+std::vector<Position> EndgamePositions(unsigned seed, int count, int lo, int hi)
+{
+    std::mt19937 rng(seed);
+    std::vector<Position> out;
+    while (static_cast<int>(out.size()) < count) {
+        InitBoard();
+        int empties = lo + static_cast<int>(rng() % static_cast<unsigned>(hi - lo + 1));
+        if (RandomPlies(rng, 60 - empties) && !GameMoves().empty())
+            out.push_back(FromGame());
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(Engine, PerftMatchesTheGamesRules)
+{
+    InitBoard();
+    Position start = FromGame();
+    for (int depth = 1; depth <= 6; ++depth)
+        EXPECT_EQ(Perft(start, depth), GamePerft(depth)) << "from the start, depth " << depth;
+
+    // Late positions, where passes and early ends happen.
+    std::mt19937 rng(11);
+    for (int i = 0; i < 40; ++i) {
+        InitBoard();
+        RandomPlies(rng, 46 + i % 8);
+        EXPECT_EQ(Perft(FromGame(), 5), GamePerft(5)) << "late position " << i;
+    }
+}
+
+TEST(Engine, MovesAndFlipsFollowTheGamesRules)
+{
+    std::mt19937 rng(5);
+    for (int game = 0; game < 60; ++game) {
+        InitBoard();
+        for (;;) {
+            Position p = FromGame();
+            std::vector<CellIndex> moves = GameMoves();
+            Bitboard expected = 0;
+            for (CellIndex cell : moves)
+                expected |= Bitboard{1} << SquareOfCell(cell);
+            ASSERT_EQ(LegalMoves(p), expected);
+            GameState before = Save();
+            for (CellIndex cell : moves) {
+                Position next = Play(p, SquareOfCell(cell));
+                PlaceDisc(cell);
+                SwapSides();
+                ASSERT_EQ(next.own, FromGame().own);
+                ASSERT_EQ(next.opp, FromGame().opp);
+                Restore(before);
+            }
+            if (!RandomPlies(rng, 1))
+                break;
+        }
+    }
+}
+
+TEST(Engine, SolveMatchesExhaustiveSearch)
+{
+    for (const Position& p : EndgamePositions(3, 60, 1, 10)) {
+        int best = -2;
+        int value = Solve(p, &best);
+        ASSERT_EQ(value, Minimax(p));
+        ASSERT_TRUE(LegalMoves(p) >> best & 1);
+        ASSERT_EQ(-Minimax(Play(p, best)), value);
+    }
+    Position noMoves{0xFFFFFFFFFFFFFFFEull, 0};  // one empty corner, nobody can move
+    int best = 0;
+    EXPECT_EQ(Solve(noMoves, &best), 63);
+    EXPECT_EQ(best, -1);
+}
+
+TEST(Engine, BestMovesAreExactlyTheEqualBestWithinExactRange)
+{
+    ASSERT_TRUE(InitSearch());
+    for (const Position& p : EndgamePositions(9, 30, 2, 8)) {
+        std::vector<int> expected;
+        int bestValue = -65;
+        for (Bitboard m = LegalMoves(p); m; m &= m - 1) {
+            int square = std::countr_zero(m);
+            int value = -Minimax(Play(p, square));
+            if (value > bestValue)
+                expected.clear(), bestValue = value;
+            if (value == bestValue)
+                expected.push_back(square);
+        }
+        for (int level = 2; level <= MaxLevel; ++level) {
+            int moves[64];
+            int n = BestMoves(p, level, moves);
+            EXPECT_EQ(std::vector<int>(moves, moves + n), expected) << "level " << level;
+        }
+    }
+}
+
+TEST(Engine, EveryLevelAnswersWithLegalMovesInOrder)
+{
+    ASSERT_TRUE(InitSearch());
+    for (const Position& p : EndgamePositions(4, 6, 24, 50)) {
+        for (int level = 1; level <= MaxLevel; ++level) {
+            int moves[64];
+            int n = BestMoves(p, level, moves);
+            ASSERT_GE(n, 1);
+            for (int i = 0; i < n; ++i) {
+                EXPECT_TRUE(LegalMoves(p) >> moves[i] & 1);
+                EXPECT_TRUE(i == 0 || moves[i - 1] < moves[i]);
+            }
+        }
+    }
+}
+
+TEST(Engine, StableDiscsNeverTurn)
+{
+    std::mt19937 rng(8);
+    for (Position p : EndgamePositions(12, 300, 4, 40)) {
+        Bitboard stable[2] = {engine::StableDiscs(p.own, p.opp), engine::StableDiscs(p.opp, p.own)};
+        for (int side = 0;; side ^= 1) {  // side 0 is the first position's side to move
+            ASSERT_EQ(stable[side] & ~p.own, 0u);
+            ASSERT_EQ(stable[side ^ 1] & ~p.opp, 0u);
+            Bitboard moves = LegalMoves(p);
+            if (!moves && !LegalMoves(Pass(p)))
+                break;
+            for (int k = moves ? static_cast<int>(rng() % static_cast<unsigned>(std::popcount(moves))) : 0; k > 0; --k)
+                moves &= moves - 1;
+            p = moves ? Play(p, std::countr_zero(moves)) : Pass(p);
+        }
+    }
+}

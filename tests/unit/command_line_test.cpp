@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+
+namespace {
+
+Settings Parse(std::vector<std::string> arguments, UsageError& error)
+{
+    std::vector<const char*> argv{"shirokuro"};
+    for (const std::string& a : arguments)
+        argv.push_back(a.c_str());
+    return ParseCommandLine(static_cast<int>(argv.size()), argv.data(), error);
+}
+
+TEST(CommandLine, GoodLines)
+{
+    struct Row {
+        std::vector<std::string> arguments;
+        Mode mode;
+        int level;
+        std::int32_t seed;
+        int depth;
+    };
+    const Row rows[] = {
+        {{}, Mode::Game, 0, SeedFromTheClock, 0},
+        {{"--level", "3"}, Mode::Game, 3, SeedFromTheClock, 0},
+        {{"--seed=0", "--level=05"}, Mode::Game, 5, 0, 0},
+        {{"--level", "0", "--seed", "86399999"}, Mode::Game, 0, 86399999, 0},
+        {{"--perft", "14"}, Mode::Perft, 0, SeedFromTheClock, 14},
+        {{"--perft=0"}, Mode::Perft, 0, SeedFromTheClock, 0},
+        {{"--solve"}, Mode::Solve, 0, SeedFromTheClock, 0},
+        {{"--help"}, Mode::Help, 0, SeedFromTheClock, 0},
+        {{"--version"}, Mode::Version, 0, SeedFromTheClock, 0},
+    };
+    for (const Row& row : rows) {
+        UsageError error;
+        Settings s = Parse(row.arguments, error);
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        EXPECT_STREQ(error.text, "");
+        EXPECT_EQ(s.mode, row.mode);
+        EXPECT_EQ(s.level, row.level);
+        EXPECT_EQ(s.seed, row.seed);
+        EXPECT_EQ(s.perftDepth, row.depth);
+    }
+}
+
+TEST(CommandLine, BadLinesGiveOneLineNamingTheFault)
+{
+    const std::string help = " (see 'shirokuro --help')\n";
+    struct Row {
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const Row rows[] = {
+        {{"--levels", "1"}, "unknown option '--levels'"},
+        {{"--colour=white"}, "unknown option '--colour'"},
+        {{"-h"}, "unknown option '-h'"},
+        {{"--"}, "unknown option '--'"},
+        {{"play"}, "unexpected argument 'play'"},
+        {{""}, "unexpected argument ''"},
+        {{"--level"}, "option '--level' needs a value"},
+        {{"--level", "6"}, "option '--level' takes a number from 0 to 5, not '6'"},
+        {{"--level", "-1"}, "option '--level' takes a number from 0 to 5, not '-1'"},
+        {{"--level="}, "option '--level' takes a number from 0 to 5, not ''"},
+        {{"--level", " 1"}, "option '--level' takes a number from 0 to 5, not ' 1'"},
+        {{"--seed", "86400000"}, "option '--seed' takes a number from 0 to 86399999, not '86400000'"},
+        {{"--seed", "99999999999999999999999"},
+         "option '--seed' takes a number from 0 to 86399999, not '99999999999999999999999'"},
+        {{"--perft", "15"}, "option '--perft' takes a number from 0 to 14, not '15'"},
+        {{"--level", "\x01\xff\n"}, "option '--level' takes a number from 0 to 5, not '\?\?\?'"},
+        {{"--help=yes"}, "option '--help' takes no value"},
+        {{"--level", "1", "--level", "2"}, "option '--level' given twice"},
+        {{"--perft", "3", "--level", "2"}, "options '--perft' and '--level' cannot be combined"},
+        {{"--seed", "3", "--solve"}, "options '--seed' and '--solve' cannot be combined"},
+        {{"--help", "--version"}, "options '--help' and '--version' cannot be combined"},
+        {{"x" + std::string(100, 'y')}, "unexpected argument 'x" + std::string(39, 'y') + "...'"},
+    };
+    for (const Row& row : rows) {
+        UsageError error;
+        Settings s = Parse(row.arguments, error);
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        EXPECT_EQ(error.text, "shirokuro: " + row.message + help);
+        EXPECT_EQ(s.mode, Mode::Game);
+    }
+}
+
+} // namespace

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tools.h"
+
+namespace {
+
+// Cell 11 empty, 12 white, every other cell black.
+const std::string AlmostFull = "-O" + std::string(62, 'X');
+
+TEST(SolveLine, Answers)
+{
+    struct Row {
+        std::string line;
+        std::string answer;
+    };
+    const Row rows[] = {
+        {AlmostFull + " X", "11 64\n"},
+        {AlmostFull + " X\r", "11 64\n"},
+        {AlmostFull + " O", "pass -64\n"},
+        {std::string(64, 'O') + " X", "end -64\n"},
+        {"--" + std::string(62, 'X') + " O", "end -62\n"},
+    };
+    for (const Row& row : rows) {
+        char answer[96];
+        EXPECT_TRUE(AnswerSolveLine(row.line, answer)) << row.line;
+        EXPECT_EQ(answer, row.answer) << row.line;
+    }
+}
+
+TEST(SolveLine, LinesItCannotRead)
+{
+    const std::string cells = AlmostFull;
+    const std::string rows[] = {
+        "",
+        "\r",
+        cells,                      // no side
+        cells + " ",
+        cells + "X X",              // 65 cells
+        cells.substr(1) + " X",     // 63 cells
+        cells + " x",
+        cells + " -",
+        cells + "\tX",
+        cells + " X\r\r",
+        cells + " X ",
+        "-o" + cells.substr(2) + " X",
+        "\r" + cells.substr(1) + " X",
+        std::string(64, '-') + " X",  // too much to solve
+        std::string(1000, '\xff'),
+    };
+    for (const std::string& line : rows) {
+        char answer[96];
+        EXPECT_FALSE(AnswerSolveLine(line, answer)) << line;
+        EXPECT_EQ(std::string(answer).rfind("error: ", 0), 0u) << line;
+        EXPECT_EQ(std::string(answer).find('\n'), std::string(answer).size() - 1) << line;
+    }
+}
+
+} // namespace
