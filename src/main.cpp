@@ -14,6 +14,7 @@ int main(int argc, char* argv[])
     UsageError error;
     Settings settings = ParseCommandLine(argc, argv, error);
     if (error.text[0] != '\0') {
+        UseBinaryStreams();
         std::fputs(error.text, stderr);
         return 2;
     }

@@ -55,16 +55,16 @@ bool Print(std::FILE* out, const char* text)
     return std::fputs(text, out) >= 0 && std::fflush(out) == 0;
 }
 
-// The same bytes on every system: no CR added on output or dropped on input.
+} // namespace
+
 void UseBinaryStreams()
 {
 #if defined(_WIN32)
     _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 #endif
 }
-
-} // namespace
 
 bool ReadSolveLine(std::string_view line, Position& position, const char*& problem)
 {

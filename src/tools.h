@@ -24,6 +24,10 @@ bool AnswerSolveLine(std::string_view line, char (&answer)[96]);
 // Runs a mode other than Mode::Game; the process's exit status.
 int RunTool(const Settings& settings);
 
+// The same bytes on every system from the modes above and the usage
+// error: no CR added on output or dropped on input.
+void UseBinaryStreams();
+
 // Answers every line of in on out; 1 when a line was bad or a write
 // failed, else 0.
 int RunSolve(std::FILE* in, std::FILE* out);
