@@ -181,14 +181,8 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
     bool useTable = empties >= TableEmpties;
     if (useTable) {
         if (const TableEntry* e = Probe(own, opp); e && e->exact) {
-            if (!bestSquare) {
-                if (e->lower >= beta)
-                    return e->lower;
-                if (e->upper <= alpha)
-                    return e->upper;
-                if (e->lower == e->upper)
-                    return e->lower;
-            }
+            if (int value; !bestSquare && BoundsSettle(*e, alpha, beta, value))
+                return value;
             tableMove = e->move;
         }
     }

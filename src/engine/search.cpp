@@ -39,14 +39,8 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
     int tableMove = -1;
     if (depth >= 2) {
         if (const TableEntry* e = Probe(own, opp); e && !e->exact) {
-            if (e->depth >= depth) {
-                if (e->lower >= beta)
-                    return e->lower;
-                if (e->upper <= alpha)
-                    return e->upper;
-                if (e->lower == e->upper)
-                    return e->lower;
-            }
+            if (int value; e->depth >= depth && BoundsSettle(*e, alpha, beta, value))
+                return value;
             tableMove = e->move;
         }
     }

@@ -22,6 +22,21 @@ struct TableEntry {
 // Size of the table, allocated once by InitSearch.
 inline constexpr std::size_t TableBytes = std::size_t{32} << 20;
 
+// Whether the entry's bounds settle the value for window (alpha, beta);
+// value gets it when they do.
+inline bool BoundsSettle(const TableEntry& e, int alpha, int beta, int& value)
+{
+    if (e.lower >= beta)
+        value = e.lower;
+    else if (e.upper <= alpha)
+        value = e.upper;
+    else if (e.lower == e.upper)
+        value = e.lower;
+    else
+        return false;
+    return true;
+}
+
 void NewSearch();
 // The entry for the position from this search, or null.
 const TableEntry* Probe(Bitboard own, Bitboard opp);
