@@ -1,6 +1,7 @@
 #include "engine/endgame.h"
 
 #include <algorithm>
+#include <span>
 
 #include "engine/movegen.h"
 #include "engine/stability.h"
@@ -140,11 +141,6 @@ int SolveSmall(Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
     return best;
 }
 
-struct Candidate {
-    Bitboard own, opp;  // the position after the move, opponent to move
-    int square, key;
-};
-
 // Fastest first: the opponent's replies, fewest first; corners early.
 int OrderKey(const Candidate& c)
 {
@@ -188,13 +184,9 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
     }
 
     Candidate list[32];
-    int n = 0;
-    for (; moves; moves &= moves - 1) {
-        int square = std::countr_zero(moves);
-        Bitboard flips = Flips(square, own, opp);
-        Candidate& c = list[n++];
-        c = {opp ^ flips, own ^ flips ^ (Bitboard{1} << square), square, 0};
-        c.key = square == tableMove ? -100000 : empties <= RepliesOnlyEmpties ? Count(Moves(c.own, c.opp)) : OrderKey(c);
+    int n = ListCandidates(own, opp, moves, list);
+    for (Candidate& c : std::span(list, n)) {
+        c.key = c.square == tableMove ? -100000 : empties <= RepliesOnlyEmpties ? Count(Moves(c.own, c.opp)) : OrderKey(c);
         // A reply already known to fail low cuts here at once.
         if (empties >= CutByRepliesEmpties && !bestSquare) {
             if (const TableEntry* e = Probe(c.own, c.opp); e && e->exact && -e->upper >= beta)

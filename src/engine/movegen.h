@@ -116,4 +116,22 @@ inline int Count(Bitboard b)
     return static_cast<int>((b * 0x0101010101010101ull) >> 56);
 }
 
+// A legal move with the position it leads to, and a key to order by.
+struct Candidate {
+    Bitboard own, opp;  // after the move, opponent to move
+    int square, key;
+};
+
+// The positions after each of moves, in ascending squares, keys 0; their count.
+inline int ListCandidates(Bitboard own, Bitboard opp, Bitboard moves, Candidate* list)
+{
+    int n = 0;
+    for (; moves; moves &= moves - 1) {
+        int square = std::countr_zero(moves);
+        Bitboard flips = Flips(square, own, opp);
+        list[n++] = {opp ^ flips, own ^ flips ^ (Bitboard{1} << square), square, 0};
+    }
+    return n;
+}
+
 } // namespace engine

@@ -1,5 +1,6 @@
 // Middle-game search and the choice of moves by level.
 #include <algorithm>
+#include <span>
 
 #include "engine/endgame.h"
 #include "engine/evaluate.h"
@@ -18,11 +19,6 @@ struct Level {
 constexpr Level Levels[MaxLevel + 1] = {{0, 0}, {1, 0}, {3, 8}, {4, 12}, {6, 16}, {10, 20}};
 
 constexpr int Infinity = 32000;
-
-struct Candidate {
-    Bitboard own, opp;  // after the move, opponent to move
-    int square, key;
-};
 
 int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool passed)
 {
@@ -46,13 +42,9 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
     }
 
     Candidate list[32];
-    int n = 0;
-    for (; moves; moves &= moves - 1) {
-        int square = std::countr_zero(moves);
-        Bitboard flips = Flips(square, own, opp);
-        Candidate& c = list[n++];
-        c = {opp ^ flips, own ^ flips ^ (Bitboard{1} << square), square, 0};
-        if (square == tableMove)
+    int n = ListCandidates(own, opp, moves, list);
+    for (Candidate& c : std::span(list, n)) {
+        if (c.square == tableMove)
             c.key = -2 * Infinity;
         else if (depth >= 2)
             c.key = Evaluate(c.own, c.opp);  // shallow searches here cost more than they save
@@ -130,13 +122,7 @@ int BestMoves(const Position& p, int level, int moves[64])
     const Level& l = Levels[std::clamp(level, 1, MaxLevel)];
     Bitboard legal = Moves(p.own, p.opp);
     Candidate list[32];
-    int n = 0;
-    for (; legal; legal &= legal - 1) {
-        int square = std::countr_zero(legal);
-        Bitboard flips = Flips(square, p.own, p.opp);
-        list[n] = {p.opp ^ flips, p.own ^ flips ^ (Bitboard{1} << square), square, 0};
-        ++n;
-    }
+    int n = ListCandidates(p.own, p.opp, legal, list);
     if (n == 0)
         return 0;
 
