@@ -14,11 +14,11 @@
 #include <langinfo.h>
 #include <poll.h>
 #include <sys/stat.h>
-#include <termios.h>
 #include <unistd.h>
 
 #include "console/terminal_charset.h"
 #include "console/terminal_lines.h"
+#include "console/terminal_question.h"
 
 namespace {
 
@@ -107,100 +107,9 @@ bool StandardIsTerminal[2] = {false, false};
 TerminalCharset Charset;
 bool CharsetChosen = false;
 
-// What was typed while the terminal was asked where its cursor stands,
-// for the first reads.
-char TypedAhead[256];
-std::size_t TypedAheadFirst = 0, TypedAheadLast = 0;
-
 // Terminal output is converted in pieces of this size, each one write.
 constexpr DWORD WritePiece = 256;
 char Converted[TerminalCharset::Growth * (WritePiece + 1)];
-
-// Takes a complete cursor-position report (ESC [ row ; column R) out of
-// the typed-ahead bytes; its column, or 0 when there is none yet.
-int TakeCursorReport()
-{
-    for (std::size_t start = 0; start < TypedAheadLast; ++start) {
-        if (TypedAhead[start] != '\x1b')
-            continue;
-        std::size_t i = start + 1;
-        if (i == TypedAheadLast || TypedAhead[i++] != '[')
-            continue;
-        int numbers[2] = {0, 0};
-        int field = 0;
-        bool digits = false;
-        for (; i < TypedAheadLast; ++i) {
-            char c = TypedAhead[i];
-            if (c >= '0' && c <= '9' && numbers[field] < 10000) {
-                numbers[field] = 10 * numbers[field] + (c - '0');
-                digits = true;
-            } else if (c == ';' && field == 0 && digits) {
-                field = 1;
-                digits = false;
-            } else {
-                break;
-            }
-        }
-        if (i == TypedAheadLast || TypedAhead[i] != 'R' || field != 1 || !digits)
-            continue;
-        std::memmove(TypedAhead + start, TypedAhead + i + 1, TypedAheadLast - i - 1);
-        TypedAheadLast -= i + 1 - start;
-        return numbers[1];
-    }
-    return 0;
-}
-
-long MillisecondsSince(const timespec& start)
-{
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return (now.tv_sec - start.tv_sec) * 1000 + (now.tv_nsec - start.tv_nsec) / 1000000;
-}
-
-// Draws one ambiguous-width glyph at the start of the line and asks the
-// terminal where the cursor went. Bytes typed meanwhile are kept, in
-// order, for the first reads; no answer in half a second counts as narrow.
-bool ProbeDrawnWide()
-{
-    const char* term = std::getenv("TERM");
-    struct stat in, out;
-    if (term == nullptr || std::strcmp(term, "dumb") == 0 || !isatty(STDIN_FILENO) ||
-        fstat(STDIN_FILENO, &in) != 0 || fstat(STDOUT_FILENO, &out) != 0 || in.st_rdev != out.st_rdev)
-        return false;
-    termios saved{};
-    if (tcgetattr(STDIN_FILENO, &saved) != 0)
-        return false;
-    termios quiet = saved;
-    quiet.c_lflag &= ~static_cast<tcflag_t>(ICANON | ECHO);
-    quiet.c_cc[VMIN] = 0;
-    quiet.c_cc[VTIME] = 0;
-    if (tcsetattr(STDIN_FILENO, TCSANOW, &quiet) != 0)
-        return false;
-
-    char probe[32] = "\r";
-    std::size_t n = 1 + Charset.ToTerminal("\x81\xA1", 2, probe + 1);  // "■"
-    std::memcpy(probe + n, "\x1b[6n", 4);
-    DWORD ignored = 0;
-    WriteAll(STDOUT_FILENO, probe, static_cast<DWORD>(n + 4), &ignored);
-
-    timespec start{};
-    clock_gettime(CLOCK_MONOTONIC, &start);
-    int column = 0;
-    for (long waited = 0; column == 0 && waited < 500 && TypedAheadLast < sizeof TypedAhead;
-         waited = MillisecondsSince(start)) {
-        pollfd p{STDIN_FILENO, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(500 - waited)) <= 0)
-            continue;
-        ssize_t got = read(STDIN_FILENO, TypedAhead + TypedAheadLast, sizeof TypedAhead - TypedAheadLast);
-        if (got > 0) {
-            TypedAheadLast += static_cast<std::size_t>(got);
-            column = TakeCursorReport();
-        }
-    }
-    tcsetattr(STDIN_FILENO, TCSANOW, &saved);
-    WriteAll(STDOUT_FILENO, "\r\x1b[K", 4, &ignored);
-    return column == 3;  // the column after the glyph, counted from 1
-}
 
 // How wide the terminal draws "■", "●" and "○": as the player says in
 // SHIROKURO_AMBIGUOUS, otherwise as the terminal answers.
@@ -211,7 +120,34 @@ bool AmbiguousDrawnWide()
         return true;
     if (said != nullptr && std::strcmp(said, "narrow") == 0)
         return false;
-    return ProbeDrawnWide();
+    char square[TerminalCharset::Growth * 3];
+    std::size_t size = Charset.ToTerminal("\x81\xA1", 2, square);  // "■"
+    return AskDrawnWide(square, size, [](const char* bytes, std::size_t n) {
+        DWORD ignored = 0;
+        WriteAll(STDOUT_FILENO, bytes, static_cast<DWORD>(n), &ignored);
+    });
+}
+
+// The character set of the locale the environment names. A locale that
+// is not installed here (ssh passes on the client's) still names its set;
+// a UTF-8 one then takes the widths of characters from C.UTF-8.
+const char* LocaleCodeset()
+{
+    if (std::setlocale(LC_CTYPE, "") != nullptr)
+        return nl_langinfo(CODESET);
+    const char* name = "";
+    for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0') {
+            name = value;
+            break;
+        }
+    }
+    static char codeset[32];
+    CodesetOfLocaleName(name, codeset, sizeof codeset);
+    if (NamesUtf8(codeset))
+        std::setlocale(LC_CTYPE, "C.UTF-8");
+    return codeset;
 }
 
 // The conversion for a terminal descriptor; null for anything else and
@@ -222,7 +158,7 @@ TerminalCharset* CharsetFor(int fd)
         return nullptr;
     if (!CharsetChosen) {
         CharsetChosen = true;
-        if (std::setlocale(LC_CTYPE, "") != nullptr && Charset.Open(nl_langinfo(CODESET)))
+        if (Charset.Open(LocaleCodeset()))
             Charset.PadNarrow(!AmbiguousDrawnWide());
     }
     return Charset.Converts() ? &Charset : nullptr;
@@ -230,12 +166,9 @@ TerminalCharset* CharsetFor(int fd)
 
 ssize_t ReadTyped(int fd, char* raw, std::size_t size)
 {
-    if (fd != STDIN_FILENO || TypedAheadFirst == TypedAheadLast)
-        return ReadSome(fd, raw, size);
-    std::size_t take = std::min(size, TypedAheadLast - TypedAheadFirst);
-    std::memcpy(raw, TypedAhead + TypedAheadFirst, take);
-    TypedAheadFirst += take;
-    return static_cast<ssize_t>(take);
+    if (fd == STDIN_FILENO && HoldsTyped())
+        return static_cast<ssize_t>(TakeTyped(raw, size));
+    return ReadSome(fd, raw, size);
 }
 
 } // namespace

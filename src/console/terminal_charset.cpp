@@ -22,19 +22,28 @@ bool IsTrail(char c)
     return b >= 0x40 && b <= 0xFC && b != 0x7F;
 }
 
+// A set's name in upper case without hyphens and underscores, the way
+// its spellings agree.
+struct SetName {
+    char text[32];
+    explicit SetName(const char* codeset)
+    {
+        std::size_t n = 0;
+        for (const char* c = codeset; *c && n + 1 < sizeof text; ++c)
+            if (*c != '-' && *c != '_')
+                text[n++] = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
+        text[n] = '\0';
+    }
+};
+
 // Sets whose bytes the terminal shows as they are: CP932 under its other
 // names, and plain ASCII (the C locale), where nothing better can be done.
 bool PassesUnchanged(const char* codeset)
 {
-    char name[32];
-    std::size_t n = 0;
-    for (const char* c = codeset; *c && n + 1 < sizeof name; ++c)
-        if (*c != '-' && *c != '_')
-            name[n++] = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
-    name[n] = '\0';
+    SetName name(codeset);
     for (const char* same : {"", "ANSIX3.41968", "ASCII", "USASCII", "SHIFTJIS", "SJIS", "CP932",
                              "WINDOWS31J", "MSKANJI", "PCK"})
-        if (std::strcmp(name, same) == 0)
+        if (std::strcmp(name.text, same) == 0)
             return true;
     return false;
 }
@@ -60,6 +69,17 @@ bool DrawnNarrow(const char* glyph, std::size_t size)
 }
 
 } // namespace
+
+void CodesetOfLocaleName(const char* locale, char* codeset, std::size_t size)
+{
+    const char* dot = std::strchr(locale, '.');
+    std::size_t n = dot == nullptr ? 0 : std::min(std::strcspn(dot + 1, "@"), size - 1);
+    if (n > 0)
+        std::memcpy(codeset, dot + 1, n);
+    codeset[n] = '\0';
+}
+
+bool NamesUtf8(const char* codeset) { return std::strcmp(SetName(codeset).text, "UTF8") == 0; }
 
 TerminalCharset::~TerminalCharset() { Close(); }
 

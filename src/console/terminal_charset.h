@@ -63,3 +63,10 @@ private:
     char heldTyped_[HeldLimit];
     std::size_t heldTypedSize_ = 0;
 };
+
+// The character set named after the dot of a locale's name, without an
+// "@" modifier: "xx_YY.UTF-8@euro" gives "UTF-8"; empty when the name has
+// none, as "C" and "POSIX" have not. codeset has room for size bytes.
+void CodesetOfLocaleName(const char* locale, char* codeset, std::size_t size);
+// Whether a set's name is UTF-8's, case, hyphens and underscores aside.
+bool NamesUtf8(const char* codeset);

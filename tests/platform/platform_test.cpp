@@ -283,8 +283,13 @@ INSTANTIATE_TEST_SUITE_P(
                      "35\r\n"},
         TerminalCase{"AnsweredNarrow", "C.UTF-8", nullptr, "35", "\x1b[7;2R\n", {"\x81\x9C"},
                      Probe + " " + Black, "35\r\n"},
-        TerminalCase{"NoAnswer", "C.UTF-8", nullptr, "35\n", nullptr, {"\x81\x9C"}, Probe + " " + Black,
-                     "35\r\n"}),
+        TerminalCase{"NoAnswer", "C.UTF-8", nullptr, "35", "\n", {"\x81\x9C"}, Probe + " " + Black, "35\r\n"},
+        // Keys typed meanwhile mean what they would have meant without the question.
+        TerminalCase{"LineTypedAhead", "C.UTF-8", nullptr, "35\n", nullptr, {"\x81\x9C"}, " " + Black, "35\r\n"},
+        TerminalCase{"Erased", "C.UTF-8", nullptr, "3", "x\x7f\x1b[1;3R5\n", {"\x81\x9C"}, Probe + Black,
+                     "35\r\n"},
+        TerminalCase{"KilledThenEnded", "C.UTF-8", nullptr, "12", "\x15\x04\x1b[1;3R", {"\x81\x9C"},
+                     Probe + Black, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // The time of day in UTC, whatever the local time zone.

@@ -110,4 +110,22 @@ TEST(TerminalCharset, Cp932AndAsciiTerminalsAreNotConverted)
     }
 }
 
+// A locale that is not installed still names its set.
+TEST(CodesetOfLocaleName, IsTheNameAfterTheDot)
+{
+    const char* cases[][2] = {{"xx_YY.UTF-8", "UTF-8"}, {"ja_JP.eucJP@cjknarrow", "eucJP"},
+                              {"de_DE.utf8", "utf8"},   {"ja_JP", ""},
+                              {"C", ""},                {"", ""}};
+    for (auto [locale, codeset] : cases) {
+        char found[32];
+        CodesetOfLocaleName(locale, found, sizeof found);
+        EXPECT_STREQ(found, codeset) << locale;
+    }
+    EXPECT_TRUE(NamesUtf8("utf8"));
+    EXPECT_TRUE(NamesUtf8("UTF-8"));
+    EXPECT_FALSE(NamesUtf8("UTF-16"));
+    TerminalCharset charset;
+    EXPECT_TRUE(charset.Open("eucJP"));
+}
+
 } // namespace
