@@ -57,6 +57,7 @@ void GiveBackAndTakeSignal(int signal)
     errno = error;
 }
 
+// Echo and line editing off, with the handlers in place before.
 bool TakeQuietSettings()
 {
     sigset_t handled = HandledSet(), before;
