@@ -7,3 +7,7 @@ TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev faketime libc-bin tmux
 WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32)
 WINE32_PACKAGES=(wine wine32:i386)
 WINE64_PACKAGES=(wine64)
+# Making the release packages (dpkg-shlibdeps computes the Debian
+# package's dependencies) and checking the Debian package.
+PACKAGE_PACKAGES=(dpkg-dev)
+PACKAGE_CHECK_PACKAGES=(lintian)

@@ -20,8 +20,9 @@ constexpr char HelpText[] =
     "       shirokuro --solve\n"
     "       shirokuro --help | --version\n"
     "\n"
-    "Without options: the board game at the console, as always (Japanese\n"
-    "prompts in CP932; see shirokuro(6)).\n"
+    "Without options: the board game at the console, as always. Its prompts are\n"
+    "Japanese: a terminal shows them in its own character set; a file or a pipe\n"
+    "gets CP932 bytes and must send lines ending in CR LF (see shirokuro(6)).\n"
     "\n"
     "  --level N   strength of every computer player, 0 to 5: 0 (the default)\n"
     "              picks a random legal move, 5 plays the strongest\n"
@@ -149,7 +150,8 @@ int RunTool(const Settings& settings)
     case Mode::Help:
         return Print(stdout, HelpText) ? 0 : 1;
     case Mode::Version:
-        return Print(stdout, "shirokuro " SHIROKURO_VERSION "\n") ? 0 : 1;
+        return Print(stdout, "shirokuro " SHIROKURO_VERSION "\n"
+                             "Copyright (c) 2026 the shirokuro developers, MIT License, no warranty\n") ? 0 : 1;
     case Mode::Perft: {
         char count[32];
         std::snprintf(count, sizeof count, "%" PRIu64 "\n", Perft(StartPosition(), settings.perftDepth));
