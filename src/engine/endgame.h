@@ -19,4 +19,7 @@ int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta);
 // searches with windows one wide: they cut far more than one wide search.
 int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper);
 
+// Sets one of the solver's thresholds by name, for measuring them.
+void Tune(const char* name, int value);
+
 } // namespace engine
