@@ -1,11 +1,12 @@
 // Exact solving over seeded positions: median and slowest seconds and
 // nodes per second for each kind and number of empty squares.
 //
-//   solve_bench [--threads N] [--tune NAME=VALUE]... KIND:EMPTIES:COUNT...
+//   solve_bench [--print] [--threads N] [--tune NAME=VALUE]... KIND:EMPTIES:COUNT...
 //
 // KIND is "random" (positions from uniformly random games) or "levels"
 // (four random plies, then level 1 against level 2). Built against an
 // older engine with -DSOLVE_BENCH_BEFORE it measures that engine the same way.
+// --print writes the positions as --solve lines instead.
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -76,10 +77,15 @@ int main(int argc, char** argv)
         return 1;
     int threads = 1;
     double lastCpu = 0;
+    bool print = false;
     std::printf("%-7s %7s %5s %9s %9s %12s %14s\n", "kind", "empties", "count", "median_s", "max_s", "nodes/s",
                 "nodes");
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
+        if (arg == "--print") {
+            print = true;
+            continue;
+        }
         if (arg == "--threads" && i + 1 < argc) {
             threads = std::atoi(argv[++i]);
 #ifndef SOLVE_BENCH_BEFORE
@@ -99,6 +105,16 @@ int main(int argc, char** argv)
         if (std::sscanf(arg.c_str() + arg.find(':') + 1, "%d:%d", &empties, &count) != 2)
             return 2;
         std::vector<Position> positions = Positions(levels, empties, count);
+        if (print) {
+            // As --solve lines, the side to move as X.
+            for (const Position& p : positions) {
+                char line[67];
+                for (int sq = 0; sq < 64; ++sq)
+                    line[sq] = (p.own >> sq & 1) ? 'X' : (p.opp >> sq & 1) ? 'O' : '-';
+                std::printf("%.64s X\n", line);
+            }
+            continue;
+        }
         std::vector<double> times;
         std::uint64_t nodes = 0;
         double total = 0;
