@@ -295,8 +295,19 @@ int Shallow(Worker& w, Bitboard own, Bitboard opp, int depth, int alpha, int bet
     return best;
 }
 
-int SD1 = 14, SD2 = 18;
-int ShallowDepth(int empties) { return empties >= SD2 ? 2 : empties >= SD1 ? 1 : 0; }
+int SD1 = 14, SD2 = 16, SD3 = 16, SD4 = 19;
+int ShallowDepth(int empties) { return empties >= SD4 ? 4 : empties >= SD3 ? 3 : empties >= SD2 ? 2 : empties >= SD1 ? 1 : 0; }
+
+// The order of moves before the table has a say, lowest first.
+int StaticKey(Worker& w, const Candidate& c, int empties)
+{
+    if (empties <= RepliesOnlyEmpties)
+        return Count(Moves(c.own, c.opp));
+    if (empties < ShallowEmpties)
+        return OrderKey(c);
+    return MobilityWeight * OrderKey(c) +
+           ShallowWeight * Shallow(w, c.own, c.opp, ShallowDepth(empties), -Infinity, Infinity);
+}
 
 int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
 {
@@ -348,17 +359,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
                 bias = e.upper < 64 ? -KT : e.lower > -64 ? KT : 0;
             }
         }
-        if (c.square == tableMove)
-            c.key = INT_MIN;
-        else if (empties <= RepliesOnlyEmpties)
-            c.key = Count(Moves(c.own, c.opp));
-        else if (empties < ShallowEmpties)
-            c.key = OrderKey(c);
-        else
-            c.key = MobilityWeight * OrderKey(c) +
-                    ShallowWeight * Shallow(w, c.own, c.opp, ShallowDepth(empties), -Infinity, Infinity);
-        if (c.key != INT_MIN)
-            c.key += bias;
+        c.key = c.square == tableMove ? INT_MIN : StaticKey(w, c, empties) + bias;
     }
     (void)0;
     std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
@@ -480,6 +481,23 @@ int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
             if (lower == upper) return lower;
         }
     }
+    if (BetweenMode == 4) {
+        int beta = guess == lower ? guess + 1 : guess, up = 0, down = 0;
+        while (lower < upper) {
+            beta = std::clamp(beta, lower + 1, upper);
+            int v = RootWindow(own, opp, beta - 1, beta);
+            if (v >= beta) {
+                lower = v, ++up, down = 0;
+                beta = lower + (1 << (up - 1));
+            } else {
+                upper = v, ++down, up = 0;
+                beta = upper + 1 - (1 << (down - 1));
+            }
+            KnownLower.store(lower, std::memory_order_relaxed);
+            KnownUpper.store(upper, std::memory_order_relaxed);
+        }
+        return lower;
+    }
     while (lower < upper) {
         int beta = guess == lower ? guess + 1 : guess;
         if (BetweenMode == 3 && guess != lower && guess != upper && (guess & 1)) beta = guess + 1;
@@ -497,7 +515,7 @@ void Tune(const char* name, int value)
     std::string_view n = name;
     for (auto [key, p] : {std::pair{"small", &SmallEmpties}, {"table", &TableEmpties}, {"etc", &EtcEmpties},
                           {"replies", &RepliesOnlyEmpties}, {"shallow", &ShallowEmpties}, {"sw", &ShallowWeight},
-                          {"mw", &MobilityWeight}, {"parallel", &ParallelEmpties}, {"busy", &BusyEmpties}, {"gd", &GuessDepth}, {"epd", &EvalPerDisc}, {"k1", &K1}, {"k2", &K2}, {"k3", &K3}, {"k4", &K4}, {"k5", &K5}, {"k6", &K6}, {"sd1", &SD1}, {"sd2", &SD2}, {"floor", &FloorCut}, {"kt", &KT}, {"mode", &BetweenMode}, {"asp", &Aspiration}})
+                          {"mw", &MobilityWeight}, {"parallel", &ParallelEmpties}, {"busy", &BusyEmpties}, {"gd", &GuessDepth}, {"epd", &EvalPerDisc}, {"k1", &K1}, {"k2", &K2}, {"k3", &K3}, {"k4", &K4}, {"k5", &K5}, {"k6", &K6}, {"sd1", &SD1}, {"sd2", &SD2}, {"sd3", &SD3}, {"sd4", &SD4}, {"floor", &FloorCut}, {"kt", &KT}, {"mode", &BetweenMode}, {"asp", &Aspiration}})
         if (n == key)
             *p = value;
 }
