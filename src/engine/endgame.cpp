@@ -34,7 +34,8 @@ int EtcEmpties = 10;
 // Up to here the number of replies alone orders the moves; the finer key
 // costs more than it saves.
 int RepliesOnlyEmpties = 7;
-// From here a shallow search with the evaluation joins the order.
+// From here a shallow search with the evaluation joins the order, with
+// the fastest-first key weighed in.
 int ShallowEmpties = 10;
 int ShallowWeight = 1, MobilityWeight = 3;
 // Root windows with fewer empty squares stay on one thread; from
@@ -44,9 +45,6 @@ int ParallelEmpties = 12;
 int BusyEmpties = 10;
 
 int Threads = 1;
-int BetweenMode = 0, Aspiration = 8;
-int FloorCut = 0;
-int KT = 0;
 
 std::atomic<std::uint64_t> PublishedNodes{0};
 std::atomic<int> KnownLower{-64}, KnownUpper{64};
@@ -252,16 +250,13 @@ int SolveSmall(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool 
 }
 
 // Fastest first: the opponent's replies, fewest first; corners early.
-int K1 = 16, K2 = 8, K3 = 2, K4 = 12, K5 = 0, K6 = 0;
 int OrderKey(const Candidate& c)
 {
     Bitboard replies = Moves(c.own, c.opp);
     Bitboard empty = ~(c.own | c.opp);
-    int key = K1 * Count(replies) + Count(replies & Corners) * K2 + K3 * Count(Around(c.opp) & empty);
+    int key = 16 * Count(replies) + Count(replies & Corners) * 8 + 2 * Count(Around(c.opp) & empty);
     if (Corners >> c.square & 1)
-        key -= K4;
-    if (K5) key += K5 * Count(Around(c.own) & empty);  // our own potential mobility
-    if (K6) key -= K6 * Count(StableDiscs(c.opp, c.own));
+        key -= 12;
     return key;
 }
 
@@ -295,8 +290,9 @@ int Shallow(Worker& w, Bitboard own, Bitboard opp, int depth, int alpha, int bet
     return best;
 }
 
-int SD1 = 14, SD2 = 16, SD3 = 16, SD4 = 19;
-int ShallowDepth(int empties) { return empties >= SD4 ? 4 : empties >= SD3 ? 3 : empties >= SD2 ? 2 : empties >= SD1 ? 1 : 0; }
+// Plies of that search: more where positions are few and a wrong first
+// move costs the most (measured; two plies did no better than one).
+int ShallowDepth(int empties) { return empties >= 19 ? 4 : empties >= 16 ? 3 : empties >= 14 ? 1 : 0; }
 
 // The order of moves before the table has a say, lowest first.
 int StaticKey(Worker& w, const Candidate& c, int empties)
@@ -329,11 +325,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
         if (ceiling <= alpha)
             return ceiling;
     }
-    if (FloorCut && beta <= 2 * Count(own) - 64) {
-        int floor = 2 * Count(StableDiscs(own, opp)) - 64;
-        if (floor >= beta)
-            return floor;
-    }
+
 
     int tableMove = -1;
     bool useTable = empties >= TableEmpties;
@@ -351,17 +343,12 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     int n = ListCandidates(own, opp, moves, list);
     for (Candidate& c : std::span(list, n)) {
         // A reply already known to fail low cuts here at once.
-        int bias = 0;
         if (empties >= EtcEmpties) {
-            if (TableEntry e; Lookup(c.own, c.opp, e) && e.exact) {
-                if (-e.upper >= beta)
-                    return -e.upper;
-                bias = e.upper < 64 ? -KT : e.lower > -64 ? KT : 0;
-            }
+            if (TableEntry e; Lookup(c.own, c.opp, e) && e.exact && -e.upper >= beta)
+                return -e.upper;
         }
-        c.key = c.square == tableMove ? INT_MIN : StaticKey(w, c, empties) + bias;
+        c.key = c.square == tableMove ? INT_MIN : StaticKey(w, c, empties);
     }
-    (void)0;
     std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
 
     bool marking = w.shared && empties > BusyEmpties;
@@ -439,7 +426,8 @@ int RootWindow(Bitboard own, Bitboard opp, int alpha, int beta)
     return value;
 }
 
-// Evaluation units per disc, measured on solved positions.
+// Evaluation units per disc, fitted on solved positions (the guess is
+// off by about eight discs on average either way), and the guess's plies.
 int EvalPerDisc = 10;
 int GuessDepth = 4;
 
@@ -461,47 +449,13 @@ int Guess(Bitboard own, Bitboard opp)
 
 int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta) { return RootWindow(own, opp, alpha, beta); }
 
-
-
 int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
 {
     int guess = std::clamp(Count(~(own | opp)) >= ParallelEmpties ? Guess(own, opp) : 0, lower, upper);
     KnownLower.store(lower, std::memory_order_relaxed);
     KnownUpper.store(upper, std::memory_order_relaxed);
-    if (BetweenMode == 1) {
-        return RootWindow(own, opp, lower - 1, upper + 1);
-    }
-    if (BetweenMode == 2) {
-        int a = std::max(lower - 1, guess - Aspiration), b = std::min(upper + 1, guess + Aspiration);
-        for (;;) {
-            int v = RootWindow(own, opp, a, b);
-            if (v > a && v < b) return v;
-            if (v <= a) { upper = v; a = std::max(lower - 1, v - Aspiration); b = v + 1; if (a == lower - 1 && false) {} }
-            else { lower = v; b = std::min(upper + 1, v + Aspiration); a = v - 1; }
-            if (lower == upper) return lower;
-        }
-    }
-    if (BetweenMode == 4) {
-        int beta = guess == lower ? guess + 1 : guess, up = 0, down = 0;
-        while (lower < upper) {
-            beta = std::clamp(beta, lower + 1, upper);
-            int v = RootWindow(own, opp, beta - 1, beta);
-            if (v >= beta) {
-                lower = v, ++up, down = 0;
-                beta = lower + (1 << (up - 1));
-            } else {
-                upper = v, ++down, up = 0;
-                beta = upper + 1 - (1 << (down - 1));
-            }
-            KnownLower.store(lower, std::memory_order_relaxed);
-            KnownUpper.store(upper, std::memory_order_relaxed);
-        }
-        return lower;
-    }
     while (lower < upper) {
         int beta = guess == lower ? guess + 1 : guess;
-        if (BetweenMode == 3 && guess != lower && guess != upper && (guess & 1)) beta = guess + 1;
-        beta = std::clamp(beta, lower + 1, upper);
         guess = RootWindow(own, opp, beta - 1, beta);
         (guess < beta ? upper : lower) = guess;
         KnownLower.store(lower, std::memory_order_relaxed);
@@ -515,7 +469,8 @@ void Tune(const char* name, int value)
     std::string_view n = name;
     for (auto [key, p] : {std::pair{"small", &SmallEmpties}, {"table", &TableEmpties}, {"etc", &EtcEmpties},
                           {"replies", &RepliesOnlyEmpties}, {"shallow", &ShallowEmpties}, {"sw", &ShallowWeight},
-                          {"mw", &MobilityWeight}, {"parallel", &ParallelEmpties}, {"busy", &BusyEmpties}, {"gd", &GuessDepth}, {"epd", &EvalPerDisc}, {"k1", &K1}, {"k2", &K2}, {"k3", &K3}, {"k4", &K4}, {"k5", &K5}, {"k6", &K6}, {"sd1", &SD1}, {"sd2", &SD2}, {"sd3", &SD3}, {"sd4", &SD4}, {"floor", &FloorCut}, {"kt", &KT}, {"mode", &BetweenMode}, {"asp", &Aspiration}})
+                          {"mw", &MobilityWeight}, {"parallel", &ParallelEmpties}, {"busy", &BusyEmpties},
+                          {"gd", &GuessDepth}, {"epd", &EvalPerDisc}})
         if (n == key)
             *p = value;
 }
