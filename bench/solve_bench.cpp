@@ -4,7 +4,8 @@
 //   solve_bench [--print] [--threads N] [--tune NAME=VALUE]... KIND:EMPTIES:COUNT...
 //
 // KIND is "random" (positions from uniformly random games) or "levels"
-// (four random plies, then level 1 against level 2). Built against an
+// (four random plies, then level 1 against level 2). "games:N" instead
+// times every move of level 5 in N games against the random player. Built against an
 // older engine with -DSOLVE_BENCH_BEFORE it measures that engine the same way.
 // --print writes the positions as --solve lines instead.
 #include <algorithm>
@@ -98,6 +99,40 @@ int main(int argc, char** argv)
 #ifndef SOLVE_BENCH_BEFORE
             engine::Tune(t.substr(0, t.find('=')).c_str(), std::atoi(t.c_str() + t.find('=') + 1));
 #endif
+            continue;
+        }
+        if (arg.starts_with("games:")) {
+            // Level 5 against the random player, each colour in turn: the
+            // time of every level-5 move.
+            int games = std::atoi(arg.c_str() + 6);
+            std::vector<double> times;
+            for (int game = 0; game < games; ++game) {
+                Seed = static_cast<std::uint32_t>(game) * 7919u + 1u;
+                Position p = Start;
+                for (int ply = 0;; ++ply) {
+                    Bitboard moves = LegalMoves(p);
+                    if (!moves) {
+                        p = Pass(p);
+                        if (!LegalMoves(p))
+                            break;
+                        continue;
+                    }
+                    int best[64], n = 0;
+                    if ((ply + game) % 2) {
+                        for (; moves; moves &= moves - 1)
+                            best[n++] = std::countr_zero(moves);
+                    } else {
+                        auto t = std::chrono::steady_clock::now();
+                        n = BestMoves(p, MaxLevel, best);
+                        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count());
+                    }
+                    p = Play(p, best[Below(n)]);
+                }
+            }
+            std::sort(times.begin(), times.end());
+            std::printf("level 5 against random, %d games, %zu moves: median %.3f s, slowest %.3f s\n", games,
+                        times.size(), times[times.size() / 2], times.back());
+            std::fflush(stdout);
             continue;
         }
         bool levels = arg.starts_with("levels:");

@@ -24,18 +24,23 @@ bool Holds(const TableEntry& e, Bitboard own, Bitboard opp)
 
 class PairLock {
 public:
-    explicit PairLock(std::size_t pair) : lock_(Locks[pair / 2])
+    PairLock(std::size_t pair, bool shared) : lock_(shared ? &Locks[pair / 2] : nullptr)
     {
-        while (lock_.exchange(1, std::memory_order_acquire))
-            while (lock_.load(std::memory_order_relaxed)) {
-            }
+        if (lock_)
+            while (lock_->exchange(1, std::memory_order_acquire))
+                while (lock_->load(std::memory_order_relaxed)) {
+                }
     }
-    ~PairLock() { lock_.store(0, std::memory_order_release); }
+    ~PairLock()
+    {
+        if (lock_)
+            lock_->store(0, std::memory_order_release);
+    }
     PairLock(const PairLock&) = delete;
     PairLock& operator=(const PairLock&) = delete;
 
 private:
-    std::atomic<std::uint8_t>& lock_;
+    std::atomic<std::uint8_t>* lock_;
 };
 
 void StoreAt(TableEntry* pair, Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value,
@@ -87,12 +92,12 @@ void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int bet
         StoreAt(&Table[PairIndex(own, opp)], own, opp, depth, exact, alpha, beta, value, move);
 }
 
-bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry)
+bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry, bool shared)
 {
     if (!Table)
         return false;
     std::size_t index = PairIndex(own, opp);
-    PairLock lock(index);
+    PairLock lock(index, shared);
     const TableEntry* pair = &Table[index];
     const TableEntry* e = Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
     if (e)
@@ -100,12 +105,12 @@ bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry)
     return e != nullptr;
 }
 
-void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move)
+void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move, bool shared)
 {
     if (!Table)
         return;
     std::size_t index = PairIndex(own, opp);
-    PairLock lock(index);
+    PairLock lock(index, shared);
     StoreAt(&Table[index], own, opp, depth, exact, alpha, beta, value, move);
 }
 

@@ -51,8 +51,9 @@ const TableEntry* Probe(Bitboard own, Bitboard opp);
 // hashes to a pair of slots: one keeps the most work, one the latest.
 void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
 
-// The same for searches on several threads: a copy of the entry, or false.
-bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry);
-void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
+// The same for a search that may run on several threads (shared): a copy
+// of the entry, or false; the pair's lock is taken only when shared.
+bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry, bool shared);
+void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move, bool shared);
 
 } // namespace engine
