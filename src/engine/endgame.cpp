@@ -326,7 +326,6 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
             return ceiling;
     }
 
-
     int tableMove = -1;
     bool useTable = empties >= TableEmpties;
     if (useTable) {
