@@ -48,9 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         if (end == std::string::npos)
             end = data.size();
         Position p;
-        const char* problem = nullptr;
+        char problem[88] = "";
         bool read = ReadSolveLine(std::string_view(data).substr(at, end - at), p, problem);
-        Require(read != (problem != nullptr));
+        Require(read == (problem[0] == '\0'));
         if (read && 64 - std::popcount(p.own | p.opp) > MaxFuzzEmpties)
             return 0;
         good &= read;

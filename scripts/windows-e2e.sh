@@ -84,8 +84,11 @@ SECONDS=0
 # with Wine's own code: Wine opens the current directory on the lowest
 # free descriptor, so both become reads from a directory (code 1). The
 # search table's memory case sets a limit far below what Wine itself needs.
+# The tools' read and write failures name the C library's own reasons, and
+# Wine's differ.
 timeout 900 python3 tests/e2e/run_e2e.py --binary "$exe" \
     --wrapper "env WINEPREFIX=$WINEPREFIX WINEDEBUG=$WINEDEBUG WINEDLLOVERRIDES=$WINEDLLOVERRIDES $loader" \
-    --skip-clock --skip stdin_closed --skip stdin_unreadable --skip level_out_of_memory "${skip[@]}"
+    --skip-clock --skip stdin_closed --skip stdin_unreadable --skip level_out_of_memory \
+    --skip solve_stdout_full --skip help_stdout_closed --skip solve_stdin_directory "${skip[@]}"
 timeout 600 python3 tests/windows/check_windows.py --exe "$exe" --linux-binary "$linux" --mingw "$mingw"
 echo "   tested in ${SECONDS} s"

@@ -11,17 +11,29 @@ namespace {
 struct Option {
     std::string_view name;
     Mode mode;            // what the option asks for; Game for the game's own
-    std::int32_t max;     // largest value; -1 when it takes none
+    std::int32_t min, max;  // range of its value; max -1 when it takes none
+    bool tunesSearch = false;  // goes with a game or with --solve
 };
 
 constexpr Option Options[] = {
-    {"--level", Mode::Game, MaxLevel},
-    {"--seed", Mode::Game, MaxSeed},
-    {"--perft", Mode::Perft, MaxPerftDepth},
-    {"--solve", Mode::Solve, -1},
-    {"--help", Mode::Help, -1},
-    {"--version", Mode::Version, -1},
+    {"--level", Mode::Game, 0, MaxLevel},
+    {"--seed", Mode::Game, 0, MaxSeed},
+    {"--perft", Mode::Perft, 0, MaxPerftDepth},
+    {"--solve", Mode::Solve, 0, -1},
+    {"--help", Mode::Help, 0, -1},
+    {"--version", Mode::Version, 0, -1},
+    {"--threads", Mode::Game, 1, MaxThreads, true},
+    {"--hash", Mode::Game, 1, MaxHashMegabytes, true},
 };
+
+bool GoTogether(const Option& a, const Option& b)
+{
+    if (a.tunesSearch || b.tunesSearch) {
+        const Option& other = a.tunesSearch ? b : a;
+        return other.tunesSearch || other.mode == Mode::Game || other.mode == Mode::Solve;
+    }
+    return a.mode == Mode::Game && b.mode == Mode::Game;
+}
 
 // Builds the one line of a usage error in its fixed buffer.
 class Message {
@@ -54,8 +66,8 @@ private:
     std::size_t length_ = 0;
 };
 
-// Digits only, no sign; false when anything else or above max.
-bool ReadValue(std::string_view text, std::int32_t max, std::int32_t& value)
+// Digits only, no sign; false when anything else or outside min..max.
+bool ReadValue(std::string_view text, std::int32_t min, std::int32_t max, std::int32_t& value)
 {
     if (text.empty())
         return false;
@@ -68,7 +80,7 @@ bool ReadValue(std::string_view text, std::int32_t max, std::int32_t& value)
             return false;
     }
     value = static_cast<std::int32_t>(v);
-    return true;
+    return v >= min;
 }
 
 } // namespace
@@ -96,7 +108,7 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
         for (std::size_t k = 0; k < seenCount; ++k) {
             if (seen[k] == option)
                 return (message << "shirokuro: option '" << option->name << "' given twice").Fail();
-            if (seen[k]->mode != Mode::Game || option->mode != Mode::Game)
+            if (!GoTogether(*seen[k], *option))
                 return (message << "shirokuro: options '" << seen[k]->name << "' and '" << option->name
                                 << "' cannot be combined").Fail();
         }
@@ -111,10 +123,11 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
             if (!attached && i + 1 == argc)
                 return (message << "shirokuro: option '" << option->name << "' needs a value").Fail();
             std::string_view text = attached ? argument.substr(name.size() + 1) : std::string_view(argv[++i]);
-            if (!ReadValue(text, option->max, value)) {
-                char max[16];
-                std::snprintf(max, sizeof max, "%d", static_cast<int>(option->max));
-                return (message << "shirokuro: option '" << option->name << "' takes a number from 0 to " << max
+            if (!ReadValue(text, option->min, option->max, value)) {
+                char range[32];
+                std::snprintf(range, sizeof range, "%d to %d", static_cast<int>(option->min),
+                              static_cast<int>(option->max));
+                return (message << "shirokuro: option '" << option->name << "' takes a number from " << range
                                 << ", not ").Quoted(text).Fail();
             }
         }
@@ -125,6 +138,10 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
             settings.level = value;
         else if (option->name == "--seed")
             settings.seed = value;
+        else if (option->name == "--threads")
+            settings.threads = value;
+        else if (option->name == "--hash")
+            settings.hashMegabytes = value;
         else if (option->mode == Mode::Perft)
             settings.perftDepth = value;
     }

@@ -13,12 +13,16 @@ enum class Mode { Game, Perft, Solve, Help, Version };
 inline constexpr int MaxPerftDepth = 14;
 inline constexpr std::int32_t MaxSeed = 86'399'999;  // the last millisecond of a day
 inline constexpr std::int32_t SeedFromTheClock = -1;
+inline constexpr int MaxThreads = 256;
+inline constexpr int MaxHashMegabytes = 65536;
 
 struct Settings {
     Mode mode = Mode::Game;
     int level = 0;                       // 0: the random player
     std::int32_t seed = SeedFromTheClock;  // else milliseconds after midnight UTC
     int perftDepth = 0;
+    int threads = 0;         // 0: every core
+    int hashMegabytes = 0;   // 0: the engine's default
 };
 
 // One line for standard error, ending in a line feed; empty when the

@@ -5,6 +5,7 @@
 
 #include "command_line.h"
 #include "console/process.h"
+#include "engine/engine.h"
 #include "game/game_loop.h"
 #include "game/players.h"
 #include "tools.h"
@@ -18,6 +19,9 @@ int main(int argc, char* argv[])
         std::fputs(error.text, stderr);
         return 2;
     }
+    SetThreads(settings.threads ? settings.threads : DefaultThreads());
+    if (settings.hashMegabytes)
+        SetTableMegabytes(settings.hashMegabytes);
     if (settings.mode != Mode::Game)
         return RunTool(settings);
     ComputerLevel = settings.level;

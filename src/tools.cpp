@@ -1,7 +1,20 @@
 #include "tools.h"
 
+#include <atomic>
 #include <bit>
+#include <cerrno>
+#include <chrono>
 #include <cinttypes>
+#include <csignal>
+#include <cstring>
+#include <string_view>
+
+#if !defined(_WIN32)
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
+#endif
 
 #if defined(_WIN32)
 #include <fcntl.h>
@@ -15,9 +28,9 @@
 namespace {
 
 constexpr char HelpText[] =
-    "Usage: shirokuro [--level N] [--seed MS]\n"
+    "Usage: shirokuro [--level N] [--seed MS] [--threads N] [--hash MB]\n"
     "       shirokuro --perft D\n"
-    "       shirokuro --solve\n"
+    "       shirokuro --solve [--threads N] [--hash MB]\n"
     "       shirokuro --help | --version\n"
     "\n"
     "Without options: the board game at the console, as always. Its prompts are\n"
@@ -31,17 +44,23 @@ constexpr char HelpText[] =
     "  --perft D   print the number of leaves D plies (0 to 14) from the start\n"
     "  --solve     read positions from standard input, one a line: the 64 cells\n"
     "              11..18, 21..28, ..., 81..88 as X, O or -, a space, and X or O\n"
-    "              to move (at most 24 empty cells; a CR before the line feed is\n"
-    "              ignored); print a best move (a cell number, or pass or end)\n"
-    "              and the exact final disc difference for the side to move\n"
+    "              to move (a CR before the line feed is ignored); print a best\n"
+    "              move (the lowest cell among equals, or pass or end) and the\n"
+    "              exact final disc difference for the side to move. Any number\n"
+    "              of empty cells; the time grows about threefold with each one\n"
+    "  --threads N threads for exact solving, 1 to 256 (default: every core);\n"
+    "              answers and games do not depend on it\n"
+    "  --hash MB   the search's table in MiB, 1 to 65536 (default 32)\n"
     "  --help      print this help\n"
     "  --version   print the version\n"
     "\n"
     "A value may also follow an equals sign (--level=3). --level and --seed go\n"
-    "together; every other option stands alone.\n"
+    "together, --threads and --hash go with a game or with --solve; every other\n"
+    "option stands alone.\n"
     "\n"
-    "Exit status: 0 done; 1 a console failure in a game, or a line --solve\n"
-    "could not read; 2 a bad command line.\n";
+    "Exit status: 0 done; 1 a console failure in a game, a line --solve could\n"
+    "not read, or a failed read or write of standard input or output (then one\n"
+    "line on standard error); 2 a bad command line.\n";
 
 // The side to move's discs are own, whatever colour it is.
 Position StartPosition()
@@ -50,11 +69,129 @@ Position StartPosition()
     return {bit(44) | bit(55), bit(45) | bit(54)};
 }
 
+// One line on standard error for a failed read or write, from errno.
+int Failed(const char* what, int error)
+{
+    std::fprintf(stderr, "shirokuro: %s error: %s\n", what, std::strerror(error ? error : EIO));
+    return 1;
+}
+
 // Each line printed at once, so that a reader sees answers as they come.
 bool Print(std::FILE* out, const char* text)
 {
     return std::fputs(text, out) >= 0 && std::fflush(out) == 0;
 }
+
+int PrintAll(const char* text)
+{
+    errno = 0;
+    return Print(stdout, text) ? 0 : Failed("write", errno);
+}
+
+// A character of a refused line as the message shows it.
+void Shown(char c, char (&out)[16])
+{
+    if (c > 0x20 && c < 0x7F)
+        std::snprintf(out, sizeof out, "'%c'", c);
+    else
+        std::snprintf(out, sizeof out, "byte %u", static_cast<unsigned>(static_cast<unsigned char>(c)));
+}
+
+#if !defined(_WIN32)
+// While a --solve line takes more than a second and standard error is a
+// terminal, one line there tells how far the search is; it is erased
+// before the answer, and by Ctrl-C, which otherwise ends the program as
+// it always did.
+class Progress {
+public:
+    Progress() : enabled_(isatty(2) == 1)
+    {
+        if (!enabled_)
+            return;
+        std::signal(SIGINT, Interrupted);
+        try {
+            thread_ = std::thread([this] { Run(); });
+        } catch (...) {
+            enabled_ = false;
+        }
+    }
+    ~Progress()
+    {
+        if (!thread_.joinable())
+            return;
+        {
+            std::lock_guard lock(mutex_);
+            quit_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    Progress(const Progress&) = delete;
+    Progress& operator=(const Progress&) = delete;
+
+    void Start()
+    {
+        if (!enabled_)
+            return;
+        std::lock_guard lock(mutex_);
+        start_ = std::chrono::steady_clock::now();
+        solving_ = true;
+    }
+    void Stop()
+    {
+        if (!enabled_)
+            return;
+        std::lock_guard lock(mutex_);
+        solving_ = false;
+        if (Shown.exchange(false))
+            Erase();
+    }
+
+private:
+    static constexpr char EraseLine[] = "\r\033[K";
+    static inline std::atomic<bool> Shown{false};
+
+    static void Erase() { (void)!write(2, EraseLine, sizeof EraseLine - 1); }
+    static void Interrupted(int signal)
+    {
+        if (Shown.exchange(false))
+            Erase();
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    }
+
+    void Run()
+    {
+        std::unique_lock lock(mutex_);
+        while (!quit_) {
+            wake_.wait_for(lock, std::chrono::milliseconds(200));
+            if (quit_ || !solving_)
+                continue;
+            double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+            if (seconds < 1)
+                continue;
+            SolveStatus status = CurrentSolve();
+            char line[120];
+            int n = std::snprintf(line, sizeof line, "\rsolving: %.0f s, %" PRIu64 " positions, value %d to %d\033[K",
+                                  seconds, status.nodes, status.lower, status.upper);
+            if (n > 0 && write(2, line, static_cast<std::size_t>(std::min<int>(n, sizeof line - 1))) > 0)
+                Shown = true;
+        }
+    }
+
+    bool enabled_;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::chrono::steady_clock::time_point start_;
+    bool solving_ = false, quit_ = false;
+};
+#else
+struct Progress {
+    void Start() {}
+    void Stop() {}
+};
+#endif
 
 } // namespace
 
@@ -67,12 +204,17 @@ void UseBinaryStreams()
 #endif
 }
 
-bool ReadSolveLine(std::string_view line, Position& position, const char*& problem)
+bool ReadSolveLine(std::string_view line, Position& position, char (&problem)[88], std::size_t length)
 {
-    if (line.ends_with('\r'))
+    if (length == std::string_view::npos)
+        length = line.size();
+    if (length == line.size() && line.ends_with('\r')) {
         line.remove_suffix(1);
-    if (line.size() != 66) {
-        problem = "expected 64 cells of X, O or -, a space, and X or O to move";
+        --length;
+    }
+    if (length != 66) {
+        std::snprintf(problem, sizeof problem,
+                      "%zu characters, not 66: 64 cells of X, O or -, a space, and X or O to move", length);
         return false;
     }
     Bitboard x = 0, o = 0;
@@ -83,27 +225,29 @@ bool ReadSolveLine(std::string_view line, Position& position, const char*& probl
         else if (c == 'O')
             o |= Bitboard{1} << square;
         else if (c != '-') {
-            problem = "a cell is not X, O or -";
+            char shown[16];
+            Shown(c, shown);
+            std::snprintf(problem, sizeof problem, "column %d: %s is not X, O or -", square + 1, shown);
             return false;
         }
     }
     if (line[64] != ' ' || (line[65] != 'X' && line[65] != 'O')) {
-        problem = "expected a space and X or O to move after the 64 cells";
-        return false;
-    }
-    if (64 - std::popcount(x | o) > MaxSolveEmpties) {
-        problem = "more than 24 empty cells";
+        int column = line[64] != ' ' ? 65 : 66;
+        char shown[16];
+        Shown(line[static_cast<std::size_t>(column - 1)], shown);
+        std::snprintf(problem, sizeof problem, "column %d: %s is not %s", column, shown,
+                      column == 65 ? "a space" : "X or O to move");
         return false;
     }
     position = line[65] == 'X' ? Position{x, o} : Position{o, x};
     return true;
 }
 
-bool AnswerSolveLine(std::string_view line, char (&answer)[96])
+bool AnswerSolveLine(std::string_view line, char (&answer)[96], std::size_t length)
 {
     Position position;
-    const char* problem = nullptr;
-    if (!ReadSolveLine(line, position, problem)) {
+    char problem[88];
+    if (!ReadSolveLine(line, position, problem, length)) {
         std::snprintf(answer, sizeof answer, "error: %s\n", problem);
         return false;
     }
@@ -118,29 +262,38 @@ bool AnswerSolveLine(std::string_view line, char (&answer)[96])
 
 int RunSolve(std::FILE* in, std::FILE* out)
 {
+    Progress progress;
     // Enough to tell every line too long from a good one; the rest of a
-    // long line is read and dropped.
+    // long line is read, counted and dropped.
     char line[80];
     bool good = true;
     for (;;) {
-        std::size_t length = 0;
-        bool any = false;
-        int c;
+        std::size_t length = 0, kept = 0;
+        int c, last = 0;
+        errno = 0;
         while ((c = std::getc(in)) != EOF && c != '\n') {
-            any = true;
-            if (length < sizeof line)
-                line[length++] = static_cast<char>(c);
+            if (kept < sizeof line)
+                line[kept++] = static_cast<char>(c);
+            ++length;
+            last = c;
         }
-        if (c == EOF && !any)
+        if (length > kept && last == '\r')
+            --length;  // as a kept line's CR is dropped
+        if (c == EOF && std::ferror(in))
+            return Failed("read", errno);
+        if (c == EOF && length == 0)
             break;
         char answer[96];
-        good &= AnswerSolveLine(std::string_view(line, length), answer);
+        progress.Start();
+        good &= AnswerSolveLine(std::string_view(line, kept), answer, length);
+        progress.Stop();
+        errno = 0;
         if (!Print(out, answer))
-            return 1;
+            return Failed("write", errno);
         if (c == EOF)
             break;
     }
-    return good && !std::ferror(in) ? 0 : 1;
+    return good ? 0 : 1;
 }
 
 int RunTool(const Settings& settings)
@@ -148,14 +301,14 @@ int RunTool(const Settings& settings)
     UseBinaryStreams();
     switch (settings.mode) {
     case Mode::Help:
-        return Print(stdout, HelpText) ? 0 : 1;
+        return PrintAll(HelpText);
     case Mode::Version:
-        return Print(stdout, "shirokuro " SHIROKURO_VERSION "\n"
-                             "Copyright (c) 2026 the shirokuro developers, MIT License, no warranty\n") ? 0 : 1;
+        return PrintAll("shirokuro " SHIROKURO_VERSION "\n"
+                        "Copyright (c) 2026 the shirokuro developers, MIT License, no warranty\n");
     case Mode::Perft: {
         char count[32];
         std::snprintf(count, sizeof count, "%" PRIu64 "\n", Perft(StartPosition(), settings.perftDepth));
-        return Print(stdout, count) ? 0 : 1;
+        return PrintAll(count);
     }
     case Mode::Solve:
         if (!InitSearch()) {

@@ -9,17 +9,15 @@
 #include "command_line.h"
 #include "engine/engine.h"
 
-// Positions with more empty cells than this are not solved: the work
-// grows about threefold with every empty cell.
-inline constexpr int MaxSolveEmpties = 24;
-
 // One --solve line (without its line feed; one trailing CR is dropped) as
-// a position; false and a reason when it is not one.
-bool ReadSolveLine(std::string_view line, Position& position, const char*& problem);
+// a position; false and a reason when it is not one. length is the whole
+// line's when only its start was kept.
+bool ReadSolveLine(std::string_view line, Position& position, char (&problem)[88],
+                   std::size_t length = std::string_view::npos);
 
 // The answer line for one --solve line, ending in a line feed: "36 4",
 // "pass -2", "end 0", or "error: ..." (then false).
-bool AnswerSolveLine(std::string_view line, char (&answer)[96]);
+bool AnswerSolveLine(std::string_view line, char (&answer)[96], std::size_t length = std::string_view::npos);
 
 // Runs a mode other than Mode::Game; the process's exit status.
 int RunTool(const Settings& settings);
@@ -28,6 +26,6 @@ int RunTool(const Settings& settings);
 // error: no CR added on output or dropped on input.
 void UseBinaryStreams();
 
-// Answers every line of in on out; 1 when a line was bad or a write
-// failed, else 0.
+// Answers every line of in on out; 1 when a line was bad or a read or
+// write failed (then one line on standard error), else 0.
 int RunSolve(std::FILE* in, std::FILE* out);

@@ -1,8 +1,20 @@
 #include "engine/endgame.h"
 
 #include <algorithm>
+#include <atomic>
+#include <climits>
 #include <span>
+#include <string_view>
+#include <utility>
+#include <vector>
 
+// The Windows compilers we build with have no std::thread: one thread there.
+#if !defined(_WIN32)
+#define SHIROKURO_THREADS 1
+#include <thread>
+#endif
+
+#include "engine/evaluate.h"
 #include "engine/movegen.h"
 #include "engine/stability.h"
 #include "engine/table.h"
@@ -15,14 +27,67 @@ namespace {
 
 // Up to this many empty squares moves are tried in parity order without
 // generating them; from TableEmpties on, positions go to the table.
-constexpr int SmallEmpties = 5;
-constexpr int TableEmpties = 7;
-constexpr int CutByRepliesEmpties = 12;
+int SmallEmpties = 5;
+int TableEmpties = 7;
+// From here the children's table entries may cut before any is searched.
+int EtcEmpties = 10;
 // Up to here the number of replies alone orders the moves; the finer key
 // costs more than it saves.
-constexpr int RepliesOnlyEmpties = 7;
-// Stable discs are counted only when they could cut the search.
-constexpr int StabilityAlpha = 0;
+int RepliesOnlyEmpties = 7;
+// From here a shallow search with the evaluation joins the order, with
+// the fastest-first key weighed in.
+int ShallowEmpties = 10;
+int ShallowWeight = 1, MobilityWeight = 3;
+// Root windows with fewer empty squares stay on one thread; from
+// BusyEmpties on, threads mark the positions they are on so that the
+// others leave them for last.
+int ParallelEmpties = 12;
+int BusyEmpties = 10;
+
+int Threads = 1;
+
+std::atomic<std::uint64_t> PublishedNodes{0};
+std::atomic<int> KnownLower{-64}, KnownUpper{64};
+
+struct Worker {
+    std::uint64_t nodes = 0, published = 0;
+    const std::atomic<bool>* stop = nullptr;  // set for helpers, whose answers nobody waits for
+    bool shared = false;                      // other threads are in the same tree
+
+    bool Stopped() const { return stop && stop->load(std::memory_order_relaxed); }
+    void Publish()
+    {
+        PublishedNodes.fetch_add(nodes - published, std::memory_order_relaxed);
+        published = nodes;
+    }
+};
+
+constexpr std::size_t BusySlots = 1 << 12;
+std::atomic<std::uint64_t> Busy[BusySlots];
+
+std::uint64_t BusyKey(Bitboard own, Bitboard opp) { return Hash(own, opp) | 1; }
+bool IsBusy(std::uint64_t key) { return Busy[key & (BusySlots - 1)].load(std::memory_order_relaxed) == key; }
+
+// Marks a position as searched by this thread while it lives, if its slot is free.
+class BusyMark {
+public:
+    explicit BusyMark(std::uint64_t key) : slot_(key ? &Busy[key & (BusySlots - 1)] : nullptr)
+    {
+        std::uint64_t free = 0;
+        if (slot_ && !slot_->compare_exchange_strong(free, key, std::memory_order_relaxed))
+            slot_ = nullptr;
+    }
+    ~BusyMark()
+    {
+        if (slot_)
+            slot_->store(0, std::memory_order_relaxed);
+    }
+    BusyMark(const BusyMark&) = delete;
+    BusyMark& operator=(const BusyMark&) = delete;
+
+private:
+    std::atomic<std::uint64_t>* slot_;
+};
 
 constexpr Bitboard Quadrants[4] = {0x000000000F0F0F0Full, 0x00000000F0F0F0F0ull, 0x0F0F0F0F00000000ull,
                                    0xF0F0F0F000000000ull};
@@ -40,9 +105,20 @@ Bitboard OddRegions(Bitboard empty)
     return odd;
 }
 
-int LastEmpty(Bitboard own, Bitboard opp, int square)
+// The empty squares, those in odd quadrants first.
+template <int N>
+void ParityOrder(Bitboard empty, int (&squares)[N])
 {
-    ++SearchNodes;
+    Bitboard odd = OddRegions(empty);
+    int n = 0;
+    for (Bitboard group : {empty & odd, empty & ~odd})
+        for (; group; group &= group - 1)
+            squares[n++] = std::countr_zero(group);
+}
+
+int LastEmpty(Worker& w, Bitboard own, Bitboard opp, int square)
+{
+    ++w.nodes;
     int diff = 2 * Count(own) - 63;
     if (int n = Count(Flips(square, own, opp)))
         return diff + 2 * n + 1;
@@ -51,28 +127,28 @@ int LastEmpty(Bitboard own, Bitboard opp, int square)
     return diff;
 }
 
-int SolveTwo(Bitboard own, Bitboard opp, int a, int b, int alpha, int beta, bool passed)
+int SolveTwo(Worker& w, Bitboard own, Bitboard opp, int a, int b, int alpha, int beta, bool passed)
 {
-    ++SearchNodes;
+    ++w.nodes;
     int best = -65;
     if (Bitboard flips = Flips(a, own, opp)) {
-        best = -LastEmpty(opp ^ flips, own ^ flips ^ (Bitboard{1} << a), b);
+        best = -LastEmpty(w, opp ^ flips, own ^ flips ^ (Bitboard{1} << a), b);
         if (best >= beta)
             return best;
     }
     if (Bitboard flips = Flips(b, own, opp))
-        best = std::max(best, -LastEmpty(opp ^ flips, own ^ flips ^ (Bitboard{1} << b), a));
+        best = std::max(best, -LastEmpty(w, opp ^ flips, own ^ flips ^ (Bitboard{1} << b), a));
     if (best > -65)
         return best;
     if (passed)
         return 2 * Count(own) - 62;
-    return -SolveTwo(opp, own, a, b, -beta, -alpha, true);
+    return -SolveTwo(w, opp, own, a, b, -beta, -alpha, true);
 }
 
 // Three empty squares, a lone one in its quadrant first.
-int SolveThree(Bitboard own, Bitboard opp, const int (&squares)[3], int alpha, int beta, bool passed)
+int SolveThree(Worker& w, Bitboard own, Bitboard opp, const int (&squares)[3], int alpha, int beta, bool passed)
 {
-    ++SearchNodes;
+    ++w.nodes;
     int best = -65;
     for (int i = 0; i < 3; ++i) {
         int square = squares[i];
@@ -80,7 +156,7 @@ int SolveThree(Bitboard own, Bitboard opp, const int (&squares)[3], int alpha, i
         if (!flips)
             continue;
         int a = squares[i == 0 ? 1 : 0], b = squares[i == 2 ? 1 : 2];
-        int value = -SolveTwo(opp ^ flips, own ^ flips ^ (Bitboard{1} << square), a, b, -beta, -alpha, false);
+        int value = -SolveTwo(w, opp ^ flips, own ^ flips ^ (Bitboard{1} << square), a, b, -beta, -alpha, false);
         if (value > best) {
             best = value;
             if (value >= beta)
@@ -92,29 +168,61 @@ int SolveThree(Bitboard own, Bitboard opp, const int (&squares)[3], int alpha, i
         return best;
     if (passed)
         return 2 * Count(own) - 61;
-    return -SolveThree(opp, own, squares, -beta, -alpha, true);
+    return -SolveThree(w, opp, own, squares, -beta, -alpha, true);
 }
 
-int SolveSmall(Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
+// Four empty squares in parity order; each move leaves the other three
+// in the same order, the lone ones of their quadrants first.
+int SolveFour(Worker& w, Bitboard own, Bitboard opp, const int (&squares)[4], int alpha, int beta, bool passed)
+{
+    ++w.nodes;
+    int best = -65;
+    for (int i = 0; i < 4; ++i) {
+        int square = squares[i];
+        Bitboard flips = Flips(square, own, opp);
+        if (!flips)
+            continue;
+        Bitboard nextOwn = opp ^ flips, nextOpp = own ^ flips ^ (Bitboard{1} << square);
+        int rest[3];
+        ParityOrder(~(nextOwn | nextOpp), rest);
+        int value = -SolveThree(w, nextOwn, nextOpp, rest, -beta, -alpha, false);
+        if (value > best) {
+            best = value;
+            if (value >= beta)
+                return best;
+            alpha = std::max(alpha, value);
+        }
+    }
+    if (best > -65)
+        return best;
+    if (passed)
+        return 2 * Count(own) - 60;
+    return -SolveFour(w, opp, own, squares, -beta, -alpha, true);
+}
+
+int SolveSmall(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
 {
     Bitboard empty = ~(own | opp);
-    Bitboard odd = OddRegions(empty);
     int empties = Count(empty);
-    if (empties <= 3) {
+    if (empties <= 4) {
+        if (empties == 4) {
+            int squares[4];
+            ParityOrder(empty, squares);
+            return SolveFour(w, own, opp, squares, alpha, beta, passed);
+        }
         if (empties == 3) {
-            int squares[3], n = 0;
-            for (Bitboard group : {empty & odd, empty & ~odd})
-                for (; group; group &= group - 1)
-                    squares[n++] = std::countr_zero(group);
-            return SolveThree(own, opp, squares, alpha, beta, passed);
+            int squares[3];
+            ParityOrder(empty, squares);
+            return SolveThree(w, own, opp, squares, alpha, beta, passed);
         }
         if (empties == 2) {
             int a = std::countr_zero(empty);
-            return SolveTwo(own, opp, a, std::countr_zero(empty & (empty - 1)), alpha, beta, passed);
+            return SolveTwo(w, own, opp, a, std::countr_zero(empty & (empty - 1)), alpha, beta, passed);
         }
-        return empties ? LastEmpty(own, opp, std::countr_zero(empty)) : DiscDifference(own, opp);
+        return empties ? LastEmpty(w, own, opp, std::countr_zero(empty)) : DiscDifference(own, opp);
     }
-    ++SearchNodes;
+    ++w.nodes;
+    Bitboard odd = OddRegions(empty);
     int best = -65;
     constexpr Bitboard NearCorners = 0x42C300000000C342ull;
     for (Bitboard group : {empty & odd & ~NearCorners, empty & odd & NearCorners, empty & ~odd & ~NearCorners,
@@ -124,7 +232,7 @@ int SolveSmall(Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
             Bitboard flips = Flips(square, own, opp);
             if (!flips)
                 continue;
-            int value = -SolveSmall(opp ^ flips, own ^ flips ^ (Bitboard{1} << square), -beta, -alpha, false);
+            int value = -SolveSmall(w, opp ^ flips, own ^ flips ^ (Bitboard{1} << square), -beta, -alpha, false);
             if (value > best) {
                 best = value;
                 if (value >= beta)
@@ -136,7 +244,7 @@ int SolveSmall(Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
     if (best == -65) {
         if (passed)
             return DiscDifference(own, opp);
-        return -SolveSmall(opp, own, -beta, -alpha, true);
+        return -SolveSmall(w, opp, own, -beta, -alpha, true);
     }
     return best;
 }
@@ -152,22 +260,67 @@ int OrderKey(const Candidate& c)
     return key;
 }
 
-int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
+constexpr int Infinity = 32000;
+
+// A plain search with the evaluation at its leaves, to order moves and
+// to guess the value.
+int Shallow(Worker& w, Bitboard own, Bitboard opp, int depth, int alpha, int beta)
 {
-    int empties = Count(~(own | opp));
-    if (empties <= SmallEmpties && !bestSquare)
-        return SolveSmall(own, opp, alpha, beta, false);
-    ++SearchNodes;
+    if (depth <= 0)
+        return Evaluate(own, opp);
+    ++w.nodes;
     Bitboard moves = Moves(own, opp);
     if (!moves) {
-        if (bestSquare)
-            *bestSquare = -1;
         if (!Moves(opp, own))
+            return FinalScore(DiscDifference(own, opp));
+        return -Shallow(w, opp, own, depth, -beta, -alpha);
+    }
+    int best = -Infinity;
+    for (; moves; moves &= moves - 1) {
+        int square = std::countr_zero(moves);
+        Bitboard flips = Flips(square, own, opp);
+        int value = -Shallow(w, opp ^ flips, own ^ flips ^ (Bitboard{1} << square), depth - 1, -beta, -alpha);
+        if (value > best) {
+            best = value;
+            if (value >= beta)
+                break;
+            alpha = std::max(alpha, value);
+        }
+    }
+    return best;
+}
+
+// Plies of that search: more where positions are few and a wrong first
+// move costs the most (measured; two plies did no better than one).
+int ShallowDepth(int empties) { return empties >= 19 ? 4 : empties >= 16 ? 3 : empties >= 14 ? 1 : 0; }
+
+// The order of moves before the table has a say, lowest first.
+int StaticKey(Worker& w, const Candidate& c, int empties)
+{
+    if (empties <= RepliesOnlyEmpties)
+        return Count(Moves(c.own, c.opp));
+    if (empties < ShallowEmpties)
+        return OrderKey(c);
+    return MobilityWeight * OrderKey(c) +
+           ShallowWeight * Shallow(w, c.own, c.opp, ShallowDepth(empties), -Infinity, Infinity);
+}
+
+int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
+{
+    int empties = Count(~(own | opp));
+    if (empties <= SmallEmpties)
+        return SolveSmall(w, own, opp, alpha, beta, passed);
+    ++w.nodes;
+    Bitboard moves = Moves(own, opp);
+    if (!moves) {
+        if (passed)
             return DiscDifference(own, opp);
-        return -SolveDeep(opp, own, -beta, -alpha, nullptr);
+        return -SolveDeep(w, opp, own, -beta, -alpha, true);
     }
 
-    if (!bestSquare && alpha >= StabilityAlpha) {
+    // The opponent's stable discs bound the value from above; only worth
+    // counting when even all its discs being stable could cut.
+    if (alpha >= 64 - 2 * Count(opp)) {
         int ceiling = 64 - 2 * Count(StableDiscs(opp, own));
         if (ceiling <= alpha)
             return ceiling;
@@ -176,36 +329,49 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
     int tableMove = -1;
     bool useTable = empties >= TableEmpties;
     if (useTable) {
-        if (const TableEntry* e = Probe(own, opp); e && e->exact) {
-            if (int value; !bestSquare && BoundsSettle(*e, alpha, beta, value))
+        if (w.nodes - w.published >= 1 << 16)
+            w.Publish();
+        if (TableEntry e; Lookup(own, opp, e, w.shared) && e.exact) {
+            if (int value; BoundsSettle(e, alpha, beta, value))
                 return value;
-            tableMove = e->move;
+            tableMove = e.move;
         }
     }
 
     Candidate list[32];
     int n = ListCandidates(own, opp, moves, list);
     for (Candidate& c : std::span(list, n)) {
-        c.key = c.square == tableMove ? -100000 : empties <= RepliesOnlyEmpties ? Count(Moves(c.own, c.opp)) : OrderKey(c);
         // A reply already known to fail low cuts here at once.
-        if (empties >= CutByRepliesEmpties && !bestSquare) {
-            if (const TableEntry* e = Probe(c.own, c.opp); e && e->exact && -e->upper >= beta)
-                return -e->upper;
+        if (empties >= EtcEmpties) {
+            if (TableEntry e; Lookup(c.own, c.opp, e, w.shared) && e.exact && -e.upper >= beta)
+                return -e.upper;
         }
+        c.key = c.square == tableMove ? INT_MIN : StaticKey(w, c, empties);
     }
     std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
 
+    bool marking = w.shared && empties > BusyEmpties;
+    BusyMark mark(w.shared && empties >= BusyEmpties ? BusyKey(own, opp) : 0);
+    int deferred[32], deferredCount = 0;
     int best = -65, bestMove = -1, oldAlpha = alpha;
-    for (int i = 0; i < n; ++i) {
-        const Candidate& c = list[i];
-        int value;
-        if (i == 0) {
-            value = -SolveDeep(c.own, c.opp, -beta, -alpha, nullptr);
-        } else {
-            value = -SolveDeep(c.own, c.opp, -alpha - 1, -alpha, nullptr);
-            if (value > alpha && value < beta)
-                value = -SolveDeep(c.own, c.opp, -beta, -alpha, nullptr);
+    for (int k = 0; k < n + deferredCount; ++k) {
+        bool first = k == 0;
+        const Candidate& c = k < n ? list[k] : list[deferred[k - n]];
+        // Another thread is on this one: come back to it last.
+        if (marking && !first && k < n && IsBusy(BusyKey(c.own, c.opp))) {
+            deferred[deferredCount++] = k;
+            continue;
         }
+        int value;
+        if (first) {
+            value = -SolveDeep(w, c.own, c.opp, -beta, -alpha, false);
+        } else {
+            value = -SolveDeep(w, c.own, c.opp, -alpha - 1, -alpha, false);
+            if (value > alpha && value < beta && !w.Stopped())
+                value = -SolveDeep(w, c.own, c.opp, -beta, -alpha, false);
+        }
+        if (w.Stopped())
+            return 0;
         if (value > best) {
             best = value;
             bestMove = c.square;
@@ -215,35 +381,132 @@ int SolveDeep(Bitboard own, Bitboard opp, int alpha, int beta, int* bestSquare)
         }
     }
     if (useTable)
-        Store(own, opp, empties, true, oldAlpha, beta, best, bestMove);
-    if (bestSquare)
-        *bestSquare = bestMove;
+        Record(own, opp, empties, true, oldAlpha, beta, best, bestMove, w.shared);
     return best;
+}
+
+// A window at the root, on every thread when the position is big enough.
+int RootWindow(Bitboard own, Bitboard opp, int alpha, int beta)
+{
+    Worker main;
+    int threads = Count(~(own | opp)) >= ParallelEmpties ? Threads : 1;
+    int value;
+#if SHIROKURO_THREADS
+    if (threads > 1) {
+        std::atomic<bool> stop{false};
+        std::vector<Worker> helpers(static_cast<std::size_t>(threads - 1));
+        std::vector<std::thread> running;
+        for (Worker& h : helpers) {
+            h.stop = &stop;
+            h.shared = true;
+            try {
+                running.emplace_back([&h, own, opp, alpha, beta] { SolveDeep(h, own, opp, alpha, beta, false); });
+            } catch (...) {
+                break;  // fewer threads then
+            }
+        }
+        main.shared = !running.empty();
+        value = SolveDeep(main, own, opp, alpha, beta, false);
+        stop.store(true, std::memory_order_relaxed);
+        for (std::thread& t : running)
+            t.join();
+        for (Worker& h : helpers) {
+            h.Publish();
+            SearchNodes += h.nodes;
+        }
+    } else
+#endif
+    {
+        (void)threads;
+        value = SolveDeep(main, own, opp, alpha, beta, false);
+    }
+    main.Publish();
+    SearchNodes += main.nodes;
+    return value;
+}
+
+// Evaluation units per disc, fitted on solved positions (the guess is
+// off by about eight discs on average either way), and the guess's plies.
+int EvalPerDisc = 10;
+int GuessDepth = 4;
+
+// A first guess at the exact value: a shallow search, in discs.
+int Guess(Bitboard own, Bitboard opp)
+{
+    Worker w;
+    int value = Shallow(w, own, opp, GuessDepth, -Infinity, Infinity);
+    SearchNodes += w.nodes;
+    if (value >= WinScore)
+        return value - WinScore;
+    if (value <= -WinScore)
+        return value + WinScore;
+    int discs = std::clamp(value / EvalPerDisc, -64, 64);
+    return discs & ~1;
 }
 
 } // namespace
 
-int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta) { return SolveDeep(own, opp, alpha, beta, nullptr); }
+int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta) { return RootWindow(own, opp, alpha, beta); }
 
 int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
 {
-    int guess = std::clamp(0, lower, upper);
+    int guess = std::clamp(Count(~(own | opp)) >= ParallelEmpties ? Guess(own, opp) : 0, lower, upper);
+    KnownLower.store(lower, std::memory_order_relaxed);
+    KnownUpper.store(upper, std::memory_order_relaxed);
     while (lower < upper) {
         int beta = guess == lower ? guess + 1 : guess;
-        guess = SolveWindow(own, opp, beta - 1, beta);
+        guess = RootWindow(own, opp, beta - 1, beta);
         (guess < beta ? upper : lower) = guess;
+        KnownLower.store(lower, std::memory_order_relaxed);
+        KnownUpper.store(upper, std::memory_order_relaxed);
     }
     return lower;
 }
 
+void Tune(const char* name, int value)
+{
+    std::string_view n = name;
+    for (auto [key, p] : {std::pair{"small", &SmallEmpties}, {"table", &TableEmpties}, {"etc", &EtcEmpties},
+                          {"replies", &RepliesOnlyEmpties}, {"shallow", &ShallowEmpties}, {"sw", &ShallowWeight},
+                          {"mw", &MobilityWeight}, {"parallel", &ParallelEmpties}, {"busy", &BusyEmpties},
+                          {"gd", &GuessDepth}, {"epd", &EvalPerDisc}})
+        if (n == key)
+            *p = value;
+}
+
 } // namespace engine
+
+void SetThreads(int threads) { engine::Threads = std::max(threads, 1); }
+
+int DefaultThreads()
+{
+#if SHIROKURO_THREADS
+    return std::max(static_cast<int>(std::thread::hardware_concurrency()), 1);
+#else
+    return 1;
+#endif
+}
+
+SolveStatus CurrentSolve()
+{
+    return {engine::PublishedNodes.load(std::memory_order_relaxed), engine::KnownLower.load(std::memory_order_relaxed),
+            engine::KnownUpper.load(std::memory_order_relaxed)};
+}
 
 int Solve(const Position& p, int* bestSquare)
 {
     engine::NewSearch();
-    int square = -1;
+    engine::PublishedNodes.store(0, std::memory_order_relaxed);
     int value = engine::SolveBetween(p.own, p.opp, -64, 64);
-    engine::SolveDeep(p.own, p.opp, value - 1, value + 1, &square);
+    int square = -1;
+    // The lowest square among the equally best, whatever order found them.
+    for (Bitboard moves = LegalMoves(p); moves; moves &= moves - 1) {
+        Position next = Play(p, std::countr_zero(moves));
+        if (engine::SolveWindow(next.own, next.opp, -value, -value + 1) <= -value) {
+            square = std::countr_zero(moves);
+            break;
+        }
+    }
     if (bestSquare)
         *bestSquare = square;
     return value;

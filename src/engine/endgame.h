@@ -19,4 +19,8 @@ int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta);
 // searches with windows one wide: they cut far more than one wide search.
 int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper);
 
+// Sets one of the solver's thresholds by name, for measuring them
+// (bench/solve_bench.cpp) and for tests that want threads on small positions.
+void Tune(const char* name, int value);
+
 } // namespace engine

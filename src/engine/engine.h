@@ -36,6 +36,14 @@ std::uint64_t Perft(const Position& p, int depth);
 // Allocates the transposition table once. Searching needs it; level 0
 // never calls it. False when the memory cannot be had.
 bool InitSearch();
+// The table's size for InitSearch, when called before it.
+void SetTableMegabytes(int megabytes);
+
+// Threads for exact solving (at least 1); the middle-game search always
+// runs on one. Results do not depend on it.
+void SetThreads(int threads);
+// Every core the machine reports.
+int DefaultThreads();
 
 // The moves that level (1..MaxLevel) rates equally best for the side to
 // move, as squares in ascending order; returns their count (at least 1).
@@ -46,4 +54,13 @@ int BestMoves(const Position& p, int level, int moves[64]);
 // The exact final disc difference (side to move minus opponent, empty
 // squares counting for neither) under perfect play by both. bestSquare
 // gets a best move, or -1 when the side to move has none.
+// The best move given is the lowest square among the equally best.
 int Solve(const Position& p, int* bestSquare);
+
+// How far the running Solve is, for another thread to show: positions
+// visited so far and the bounds known on the value.
+struct SolveStatus {
+    std::uint64_t nodes;
+    int lower, upper;
+};
+SolveStatus CurrentSolve();

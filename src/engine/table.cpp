@@ -1,5 +1,6 @@
 #include "engine/table.h"
 
+#include <atomic>
 #include <bit>
 #include <new>
 
@@ -7,40 +8,44 @@ namespace engine {
 
 namespace {
 
-constexpr std::size_t Slots = std::bit_floor(TableBytes / sizeof(TableEntry));
-
+int Megabytes = DefaultTableMegabytes;
+std::size_t Slots = 0;
 TableEntry* Table = nullptr;
+// One lock per pair of slots, taken only by Lookup and Record.
+std::atomic<std::uint8_t>* Locks = nullptr;
 std::uint32_t Generation = 0;
 
-TableEntry* PairOf(Bitboard own, Bitboard opp)
-{
-    std::uint64_t h = own * 0x9E3779B97F4A7C15ull ^ std::rotl(opp * 0xC2B2AE3D27D4EB4Full, 29);
-    h ^= h >> 31;
-    return &Table[static_cast<std::size_t>(h) & (Slots - 2)];
-}
+std::size_t PairIndex(Bitboard own, Bitboard opp) { return static_cast<std::size_t>(Hash(own, opp)) & (Slots - 2); }
 
 bool Holds(const TableEntry& e, Bitboard own, Bitboard opp)
 {
     return e.generation == Generation && e.own == own && e.opp == opp;
 }
 
-} // namespace
+class PairLock {
+public:
+    PairLock(std::size_t pair, bool shared) : lock_(shared ? &Locks[pair / 2] : nullptr)
+    {
+        if (lock_)
+            while (lock_->exchange(1, std::memory_order_acquire))
+                while (lock_->load(std::memory_order_relaxed)) {
+                }
+    }
+    ~PairLock()
+    {
+        if (lock_)
+            lock_->store(0, std::memory_order_release);
+    }
+    PairLock(const PairLock&) = delete;
+    PairLock& operator=(const PairLock&) = delete;
 
-void NewSearch() { ++Generation; }
+private:
+    std::atomic<std::uint8_t>* lock_;
+};
 
-const TableEntry* Probe(Bitboard own, Bitboard opp)
+void StoreAt(TableEntry* pair, Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value,
+             int move)
 {
-    if (!Table)
-        return nullptr;
-    TableEntry* pair = PairOf(own, opp);
-    return Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
-}
-
-void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move)
-{
-    if (!Table)
-        return;
-    TableEntry* pair = PairOf(own, opp);
     TableEntry* e = Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
     if (e && (e->depth != depth || e->exact != exact))
         *e = {own, opp, Generation, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1, exact};
@@ -63,13 +68,73 @@ void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int bet
         e->move = static_cast<std::int8_t>(move);
 }
 
+} // namespace
+
+std::uint64_t Hash(Bitboard own, Bitboard opp)
+{
+    std::uint64_t h = own * 0x9E3779B97F4A7C15ull ^ std::rotl(opp * 0xC2B2AE3D27D4EB4Full, 29);
+    return h ^ h >> 31;
+}
+
+void NewSearch() { ++Generation; }
+
+const TableEntry* Probe(Bitboard own, Bitboard opp)
+{
+    if (!Table)
+        return nullptr;
+    TableEntry* pair = &Table[PairIndex(own, opp)];
+    return Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
+}
+
+void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move)
+{
+    if (Table)
+        StoreAt(&Table[PairIndex(own, opp)], own, opp, depth, exact, alpha, beta, value, move);
+}
+
+bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry, bool shared)
+{
+    if (!Table)
+        return false;
+    std::size_t index = PairIndex(own, opp);
+    PairLock lock(index, shared);
+    const TableEntry* pair = &Table[index];
+    const TableEntry* e = Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
+    if (e)
+        entry = *e;
+    return e != nullptr;
+}
+
+void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move, bool shared)
+{
+    if (!Table)
+        return;
+    std::size_t index = PairIndex(own, opp);
+    PairLock lock(index, shared);
+    StoreAt(&Table[index], own, opp, depth, exact, alpha, beta, value, move);
+}
+
 } // namespace engine
+
+void SetTableMegabytes(int megabytes)
+{
+    if (!engine::Table)
+        engine::Megabytes = megabytes;
+}
 
 bool InitSearch()
 {
-    if (!engine::Table) {
-        engine::Table = new (std::nothrow) engine::TableEntry[engine::Slots]();
-        engine::Generation = 0;
+    using namespace engine;
+    if (!Table) {
+        // The largest power of two of slots that fits, whatever the entry's padding.
+        Slots = std::bit_floor((std::size_t{static_cast<unsigned>(Megabytes)} << 20) / sizeof(TableEntry));
+        Table = new (std::nothrow) TableEntry[Slots]();
+        Locks = Table ? new (std::nothrow) std::atomic<std::uint8_t>[Slots / 2]() : nullptr;
+        if (Table && !Locks) {
+            delete[] Table;
+            Table = nullptr;
+        }
+        Generation = 0;
     }
-    return engine::Table != nullptr;
+    return Table != nullptr;
 }

@@ -2,8 +2,13 @@
 // value, the depth they hold for and the best move found. Every search
 // starts a new generation, and slots of older ones count as empty, so a
 // search depends only on its own position and never on earlier ones.
+//
+// The middle-game search runs alone and reads entries in place; the exact
+// solver may run on several threads and goes through Lookup and Record,
+// which lock the pair of slots a position hashes to.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/engine.h"
@@ -19,8 +24,8 @@ struct TableEntry {
     bool exact;         // bounds on the final disc difference, not on the evaluation
 };
 
-// Size of the table, allocated once by InitSearch.
-inline constexpr std::size_t TableBytes = std::size_t{32} << 20;
+// Size of the table unless SetTableMegabytes chose another before InitSearch.
+inline constexpr int DefaultTableMegabytes = 32;
 
 // Whether the entry's bounds settle the value for window (alpha, beta);
 // value gets it when they do.
@@ -37,11 +42,18 @@ inline bool BoundsSettle(const TableEntry& e, int alpha, int beta, int& value)
     return true;
 }
 
+std::uint64_t Hash(Bitboard own, Bitboard opp);
+
 void NewSearch();
 // The entry for the position from this search, or null.
 const TableEntry* Probe(Bitboard own, Bitboard opp);
 // Records what a search with window (alpha, beta) found. Each position
 // hashes to a pair of slots: one keeps the most work, one the latest.
 void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
+
+// The same for a search that may run on several threads (shared): a copy
+// of the entry, or false; the pair's lock is taken only when shared.
+bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry, bool shared);
+void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move, bool shared);
 
 } // namespace engine

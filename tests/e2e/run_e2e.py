@@ -93,6 +93,12 @@ CASES = [
                         "-O" + "X" * 62 + " X X", "-O" + "X" * 62 + " Y")
          + b"\xff\x00" * 40000 + b"\n" + ("--" + "X" * 62 + " O").encode(),
          args=["--solve"], status=1),
+    Case("solve_stdout_full", lines("-O" + "X" * 62 + " X"), args=["--solve"], status=1, stdout_kind="devfull",
+         golden=False, stderr=b"shirokuro: write error: No space left on device\n"),
+    Case("help_stdout_closed", args=["--help"], status=1, stdout_kind="closed", golden=False,
+         stderr=b"shirokuro: write error: Bad file descriptor\n"),
+    Case("solve_stdin_directory", args=["--solve"], status=1, stdin_kind="directory", golden=False,
+         stderr=b"shirokuro: read error: Is a directory\n"),
     Case("version", args=["--version"]),
     Case("help", args=["--help"]),
     Case("usage_unknown_option", lines("C", "C", "n"), args=["--colour", "white"], status=2,

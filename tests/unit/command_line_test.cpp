@@ -47,6 +47,30 @@ TEST(CommandLine, GoodLines)
     }
 }
 
+TEST(CommandLine, ThreadsAndHashGoWithAGameOrSolve)
+{
+    struct Row {
+        std::vector<std::string> arguments;
+        Mode mode;
+        int threads, hash;
+    };
+    const Row rows[] = {
+        {{}, Mode::Game, 0, 0},
+        {{"--solve", "--threads", "1"}, Mode::Solve, 1, 0},
+        {{"--threads=256", "--solve", "--hash", "64"}, Mode::Solve, 256, 64},
+        {{"--level", "5", "--threads", "2", "--seed", "7"}, Mode::Game, 2, 0},
+    };
+    for (const Row& row : rows) {
+        UsageError error;
+        Settings s = Parse(row.arguments, error);
+        SCOPED_TRACE(testing::PrintToString(row.arguments));
+        EXPECT_STREQ(error.text, "");
+        EXPECT_EQ(s.mode, row.mode);
+        EXPECT_EQ(s.threads, row.threads);
+        EXPECT_EQ(s.hashMegabytes, row.hash);
+    }
+}
+
 TEST(CommandLine, BadLinesGiveOneLineNamingTheFault)
 {
     const std::string help = " (see 'shirokuro --help')\n";
@@ -76,6 +100,9 @@ TEST(CommandLine, BadLinesGiveOneLineNamingTheFault)
         {{"--perft", "3", "--level", "2"}, "options '--perft' and '--level' cannot be combined"},
         {{"--seed", "3", "--solve"}, "options '--seed' and '--solve' cannot be combined"},
         {{"--help", "--version"}, "options '--help' and '--version' cannot be combined"},
+        {{"--threads", "0"}, "option '--threads' takes a number from 1 to 256, not '0'"},
+        {{"--perft", "3", "--threads", "2"}, "options '--perft' and '--threads' cannot be combined"},
+        {{"--hash", "8", "--help"}, "options '--hash' and '--help' cannot be combined"},
         {{"x" + std::string(100, 'y')}, "unexpected argument 'x" + std::string(39, 'y') + "...'"},
     };
     for (const Row& row : rows) {

@@ -21,11 +21,29 @@ TEST(SolveLine, Answers)
         {AlmostFull + " O", "pass -64\n"},
         {std::string(64, 'O') + " X", "end -64\n"},
         {"--" + std::string(62, 'X') + " O", "end -62\n"},
+        {std::string(64, '-') + " X", "end 0\n"},  // no size is refused
     };
     for (const Row& row : rows) {
         char answer[96];
         EXPECT_TRUE(AnswerSolveLine(row.line, answer)) << row.line;
         EXPECT_EQ(answer, row.answer) << row.line;
+    }
+}
+
+TEST(SolveLine, RefusalsSayWhatIsWrong)
+{
+    const std::string rows[][2] = {
+        {AlmostFull + " X ", "error: 67 characters, not 66: 64 cells of X, O or -, a space, and X or O to move\n"},
+        {"\r", "error: 0 characters, not 66: 64 cells of X, O or -, a space, and X or O to move\n"},
+        {"-o" + AlmostFull.substr(2) + " X", "error: column 2: 'o' is not X, O or -\n"},
+        {"-\xff" + AlmostFull.substr(2) + " X", "error: column 2: byte 255 is not X, O or -\n"},
+        {AlmostFull + "\tX", "error: column 65: byte 9 is not a space\n"},
+        {AlmostFull + " x", "error: column 66: 'x' is not X or O to move\n"},
+    };
+    for (const auto& row : rows) {
+        char answer[96];
+        EXPECT_FALSE(AnswerSolveLine(row[0], answer));
+        EXPECT_EQ(answer, row[1]);
     }
 }
 
@@ -47,7 +65,6 @@ TEST(SolveLine, LinesItCannotRead)
         // append, not a literal + a temporary: GCC 12 warns falsely (-Wrestrict)
         std::string("-o").append(cells, 2) + " X",
         std::string("\r").append(cells, 1) + " X",
-        std::string(64, '-') + " X",  // too much to solve
         std::string(1000, '\xff'),
     };
     for (const std::string& line : rows) {

@@ -1,0 +1,183 @@
+// Exact solving over seeded positions: median and slowest seconds and
+// nodes per second for each kind and number of empty squares.
+//
+//   solve_bench [--print] [--threads N] [--tune NAME=VALUE]... KIND:EMPTIES:COUNT...
+//
+// KIND is "random" (positions from uniformly random games) or "levels"
+// (four random plies, then level 1 against level 2). "games:N" instead
+// times every move of level 5 in N games against the random player. Built against an
+// older engine with -DSOLVE_BENCH_BEFORE it measures that engine the same way.
+// --print writes the positions as --solve lines instead.
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <sys/resource.h>
+
+#include "engine/endgame.h"
+#include "engine/engine.h"
+
+namespace {
+
+constexpr Position Start{(Bitboard{1} << SquareOfCell(44)) | (Bitboard{1} << SquareOfCell(55)),
+                         (Bitboard{1} << SquareOfCell(45)) | (Bitboard{1} << SquareOfCell(54))};
+
+std::uint32_t Seed;
+int Below(int n)
+{
+    Seed = Seed * 134775813u + 1u;
+    return static_cast<int>((std::uint64_t{static_cast<std::uint32_t>(n)} * Seed) >> 32);
+}
+
+int Empties(const Position& p) { return std::popcount(~(p.own | p.opp)); }
+
+// count positions with so many empty squares and a move to make, from games 1, 2, ...
+std::vector<Position> Positions(bool levels, int empties, int count)
+{
+    std::vector<Position> out;
+    for (std::uint32_t game = 1; static_cast<int>(out.size()) < count; ++game) {
+        Seed = game * 7919u + static_cast<std::uint32_t>(empties);
+        Position p = Start;
+        for (int ply = 0; Empties(p) > empties; ++ply) {
+            Bitboard moves = LegalMoves(p);
+            if (!moves) {
+                p = Pass(p);
+                if (!LegalMoves(p))
+                    break;
+                continue;
+            }
+            int best[64];
+            int n = 0;
+            if (!levels || ply < 4)
+                for (; moves; moves &= moves - 1)
+                    best[n++] = std::countr_zero(moves);
+            else
+                n = BestMoves(p, 1 + ply % 2, best);
+            p = Play(p, best[Below(n)]);
+        }
+        if (Empties(p) == empties && LegalMoves(p))
+            out.push_back(p);
+    }
+    return out;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+#ifndef SOLVE_BENCH_BEFORE
+    if (const char* mb = std::getenv("SOLVE_BENCH_MB"))
+        SetTableMegabytes(std::atoi(mb));
+#endif
+    if (!InitSearch())
+        return 1;
+    int threads = 1;
+    double lastCpu = 0;
+    bool print = false;
+    std::printf("%-7s %7s %5s %9s %9s %12s %14s\n", "kind", "empties", "count", "median_s", "max_s", "nodes/s",
+                "nodes");
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--print") {
+            print = true;
+            continue;
+        }
+        if (arg == "--threads" && i + 1 < argc) {
+            threads = std::atoi(argv[++i]);
+#ifndef SOLVE_BENCH_BEFORE
+            SetThreads(threads);
+#endif
+            continue;
+        }
+        if (arg == "--tune" && i + 1 < argc) {
+            std::string t = argv[++i];
+#ifndef SOLVE_BENCH_BEFORE
+            engine::Tune(t.substr(0, t.find('=')).c_str(), std::atoi(t.c_str() + t.find('=') + 1));
+#endif
+            continue;
+        }
+        if (arg.starts_with("games:")) {
+            // Level 5 against the random player, each colour in turn: the
+            // time of every level-5 move.
+            int games = std::atoi(arg.c_str() + 6);
+            std::vector<double> times;
+            for (int game = 0; game < games; ++game) {
+                Seed = static_cast<std::uint32_t>(game) * 7919u + 1u;
+                Position p = Start;
+                for (int ply = 0;; ++ply) {
+                    Bitboard moves = LegalMoves(p);
+                    if (!moves) {
+                        p = Pass(p);
+                        if (!LegalMoves(p))
+                            break;
+                        continue;
+                    }
+                    int best[64], n = 0;
+                    if ((ply + game) % 2) {
+                        for (; moves; moves &= moves - 1)
+                            best[n++] = std::countr_zero(moves);
+                    } else {
+                        auto t = std::chrono::steady_clock::now();
+                        n = BestMoves(p, MaxLevel, best);
+                        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count());
+                    }
+                    p = Play(p, best[Below(n)]);
+                }
+            }
+            std::sort(times.begin(), times.end());
+            std::printf("level 5 against random, %d games, %zu moves: median %.3f s, slowest %.3f s\n", games,
+                        times.size(), times[times.size() / 2], times.back());
+            std::fflush(stdout);
+            continue;
+        }
+        bool levels = arg.starts_with("levels:");
+        int empties = 0, count = 0;
+        if (std::sscanf(arg.c_str() + arg.find(':') + 1, "%d:%d", &empties, &count) != 2)
+            return 2;
+        std::vector<Position> positions = Positions(levels, empties, count);
+        if (print) {
+            // As --solve lines, the side to move as X.
+            for (const Position& p : positions) {
+                char line[67];
+                for (int sq = 0; sq < 64; ++sq)
+                    line[sq] = (p.own >> sq & 1) ? 'X' : (p.opp >> sq & 1) ? 'O' : '-';
+                std::printf("%.64s X\n", line);
+            }
+            continue;
+        }
+        std::vector<double> times;
+        std::uint64_t nodes = 0;
+        double total = 0;
+        std::uint64_t check = 0;
+        for (const Position& p : positions) {
+            engine::SearchNodes = 0;
+            auto t = std::chrono::steady_clock::now();
+            int square = -1;
+            int value = Solve(p, &square);
+            double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+            times.push_back(s);
+            total += s;
+            nodes += engine::SearchNodes;
+            check = check * 131 + static_cast<std::uint64_t>(value + 64);
+            if (std::getenv("SOLVE_BENCH_VERBOSE"))
+                std::fprintf(stderr, "%s %d: value %d move %d %.3f s %llu nodes\n", levels ? "levels" : "random",
+                             empties, value, square, s, static_cast<unsigned long long>(engine::SearchNodes));
+        }
+        std::sort(times.begin(), times.end());
+        rusage usage;
+        getrusage(RUSAGE_SELF, &usage);
+        double cpu = static_cast<double>(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6;
+        std::printf("cpu %.2f  ", cpu - lastCpu);
+        lastCpu = cpu;
+        std::printf("%-7s %7d %5zu %9.3f %9.3f %12.0f %14llu  (values %016llx)\n", levels ? "levels" : "random", empties,
+                    times.size(), times[times.size() / 2], times.back(), static_cast<double>(nodes) / total,
+                    static_cast<unsigned long long>(nodes), static_cast<unsigned long long>(check));
+        std::fflush(stdout);
+    }
+    (void)threads;
+}
