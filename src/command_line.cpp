@@ -8,19 +8,23 @@
 
 namespace {
 
+constexpr unsigned Bit(Mode m) { return 1u << static_cast<int>(m); }
+
 struct Option {
     std::string_view name;
-    Mode mode;            // what the option asks for; Game for the game's own
+    Mode mode;            // what the option asks for; Game for a setting
     std::int32_t max;     // largest value; -1 when it takes none
+    unsigned modes;       // the modes it can be part of
 };
 
 constexpr Option Options[] = {
-    {"--level", Mode::Game, MaxLevel},
-    {"--seed", Mode::Game, MaxSeed},
-    {"--perft", Mode::Perft, MaxPerftDepth},
-    {"--solve", Mode::Solve, -1},
-    {"--help", Mode::Help, -1},
-    {"--version", Mode::Version, -1},
+    {"--level", Mode::Game, MaxLevel, Bit(Mode::Game) | Bit(Mode::Analyse)},
+    {"--seed", Mode::Game, MaxSeed, Bit(Mode::Game)},
+    {"--perft", Mode::Perft, MaxPerftDepth, Bit(Mode::Perft)},
+    {"--solve", Mode::Solve, -1, Bit(Mode::Solve)},
+    {"--analyse", Mode::Analyse, -1, Bit(Mode::Analyse)},
+    {"--help", Mode::Help, -1, Bit(Mode::Help)},
+    {"--version", Mode::Version, -1, Bit(Mode::Version)},
 };
 
 // Builds the one line of a usage error in its fixed buffer.
@@ -79,6 +83,8 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
     Settings settings;
     const Option* seen[std::size(Options)];
     std::size_t seenCount = 0;
+    unsigned modes = ~0u;  // those every option so far can be part of
+    bool levelGiven = false;
 
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
@@ -96,11 +102,12 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
         for (std::size_t k = 0; k < seenCount; ++k) {
             if (seen[k] == option)
                 return (message << "shirokuro: option '" << option->name << "' given twice").Fail();
-            if (seen[k]->mode != Mode::Game || option->mode != Mode::Game)
+            if (!(modes & option->modes) && (!(seen[k]->modes & option->modes) || k + 1 == seenCount))
                 return (message << "shirokuro: options '" << seen[k]->name << "' and '" << option->name
                                 << "' cannot be combined").Fail();
         }
         seen[seenCount++] = option;
+        modes &= option->modes;
 
         bool attached = name.size() < argument.size();
         std::int32_t value = 0;
@@ -122,11 +129,13 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
         if (option->mode != Mode::Game)
             settings.mode = option->mode;
         if (option->name == "--level")
-            settings.level = value;
+            settings.level = value, levelGiven = true;
         else if (option->name == "--seed")
             settings.seed = value;
         else if (option->mode == Mode::Perft)
             settings.perftDepth = value;
     }
+    if (settings.mode == Mode::Analyse && !levelGiven)
+        settings.level = MaxLevel;
     return settings;
 }

@@ -1,5 +1,7 @@
 #include "tools.h"
 
+#include "analyse.h"
+
 #include <bit>
 #include <cinttypes>
 
@@ -18,6 +20,7 @@ constexpr char HelpText[] =
     "Usage: shirokuro [--level N] [--seed MS]\n"
     "       shirokuro --perft D\n"
     "       shirokuro --solve\n"
+    "       shirokuro --analyse [--level N]\n"
     "       shirokuro --help | --version\n"
     "\n"
     "Without options: the board game at the console, as always (Japanese\n"
@@ -33,14 +36,19 @@ constexpr char HelpText[] =
     "              to move (at most 24 empty cells; a CR before the line feed is\n"
     "              ignored); print a best move (a cell number, or pass or end)\n"
     "              and the exact final disc difference for the side to move\n"
+    "  --analyse   read positions as --solve does (any number of empty cells);\n"
+    "              print the moves the level (--level, default 5) rates equally\n"
+    "              best, in ascending cells joined by commas (or pass or end),\n"
+    "              and its estimate of the final disc difference for the side\n"
+    "              to move (exact where the level plays exactly)\n"
     "  --help      print this help\n"
     "  --version   print the version\n"
     "\n"
     "A value may also follow an equals sign (--level=3). --level and --seed go\n"
-    "together; every other option stands alone.\n"
+    "together, --level also with --analyse; every other option stands alone.\n"
     "\n"
-    "Exit status: 0 done; 1 a console failure in a game, or a line --solve\n"
-    "could not read; 2 a bad command line.\n";
+    "Exit status: 0 done; 1 a console failure in a game, or a line --solve or\n"
+    "--analyse could not read; 2 a bad command line.\n";
 
 // The side to move's discs are own, whatever colour it is.
 Position StartPosition()
@@ -66,7 +74,7 @@ void UseBinaryStreams()
 #endif
 }
 
-bool ReadSolveLine(std::string_view line, Position& position, const char*& problem)
+bool ReadSolveLine(std::string_view line, Position& position, const char*& problem, bool anyEmpties)
 {
     if (line.ends_with('\r'))
         line.remove_suffix(1);
@@ -90,7 +98,7 @@ bool ReadSolveLine(std::string_view line, Position& position, const char*& probl
         problem = "expected a space and X or O to move after the 64 cells";
         return false;
     }
-    if (64 - std::popcount(x | o) > MaxSolveEmpties) {
+    if (!anyEmpties && 64 - std::popcount(x | o) > MaxSolveEmpties) {
         problem = "more than 24 empty cells";
         return false;
     }
@@ -115,7 +123,7 @@ bool AnswerSolveLine(std::string_view line, char (&answer)[96])
     return true;
 }
 
-int RunSolve(std::FILE* in, std::FILE* out)
+int AnswerLines(std::FILE* in, std::FILE* out, const LineAnswer& answerLine)
 {
     // Enough to tell every line too long from a good one; the rest of a
     // long line is read and dropped.
@@ -132,14 +140,24 @@ int RunSolve(std::FILE* in, std::FILE* out)
         }
         if (c == EOF && !any)
             break;
-        char answer[96];
-        good &= AnswerSolveLine(std::string_view(line, length), answer);
+        char answer[200];
+        good &= answerLine(std::string_view(line, length), answer);
         if (!Print(out, answer))
             return 1;
         if (c == EOF)
             break;
     }
     return good && !std::ferror(in) ? 0 : 1;
+}
+
+int RunSolve(std::FILE* in, std::FILE* out)
+{
+    return AnswerLines(in, out, [](std::string_view line, char (&answer)[200]) {
+        char solved[96];
+        bool good = AnswerSolveLine(line, solved);
+        std::snprintf(answer, sizeof answer, "%s", solved);
+        return good;
+    });
 }
 
 int RunTool(const Settings& settings)
@@ -161,6 +179,12 @@ int RunTool(const Settings& settings)
             return 1;
         }
         return RunSolve(stdin, stdout);
+    case Mode::Analyse:
+        if (!InitSearch()) {
+            std::fputs("shirokuro: not enough memory for the search\n", stderr);
+            return 1;
+        }
+        return RunAnalyse(stdin, stdout, settings.level);
     case Mode::Game:
         break;
     }

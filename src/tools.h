@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string_view>
 
 #include "command_line.h"
@@ -15,7 +16,8 @@ inline constexpr int MaxSolveEmpties = 24;
 
 // One --solve line (without its line feed; one trailing CR is dropped) as
 // a position; false and a reason when it is not one.
-bool ReadSolveLine(std::string_view line, Position& position, const char*& problem);
+// Up to MaxSolveEmpties empty cells unless anyEmpties.
+bool ReadSolveLine(std::string_view line, Position& position, const char*& problem, bool anyEmpties = false);
 
 // The answer line for one --solve line, ending in a line feed: "36 4",
 // "pass -2", "end 0", or "error: ..." (then false).
@@ -28,6 +30,8 @@ int RunTool(const Settings& settings);
 // error: no CR added on output or dropped on input.
 void UseBinaryStreams();
 
-// Answers every line of in on out; 1 when a line was bad or a write
-// failed, else 0.
+// Answers every line of in on out, each flushed at once; 1 when a line
+// was bad (answer returned false) or a write failed, else 0.
+using LineAnswer = std::function<bool(std::string_view line, char (&answer)[200])>;
+int AnswerLines(std::FILE* in, std::FILE* out, const LineAnswer& answer);
 int RunSolve(std::FILE* in, std::FILE* out);

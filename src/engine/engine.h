@@ -42,6 +42,9 @@ bool InitSearch();
 // The side to move must have a legal move. Deterministic: depends only
 // on the position and the level.
 int BestMoves(const Position& p, int level, int moves[64]);
+// BestMoves, and the level's estimate of the final disc difference for
+// the side to move in discs; exact where the level plays exactly.
+int AnalyseMoves(const Position& p, int level, int moves[64], int& discs);
 
 // The exact final disc difference (side to move minus opponent, empty
 // squares counting for neither) under perfect play by both. bestSquare

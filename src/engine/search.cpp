@@ -117,7 +117,7 @@ int EqualBest(Candidate* list, int n, int depth)
 
 using namespace engine;
 
-int BestMoves(const Position& p, int level, int moves[64])
+int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
 {
     const Level& l = Levels[std::clamp(level, 1, MaxLevel)];
     Bitboard legal = Moves(p.own, p.opp);
@@ -137,6 +137,7 @@ int BestMoves(const Position& p, int level, int moves[64])
         for (int i = 0; i < n; ++i)
             if (SolveWindow(list[i].own, list[i].opp, -value, -value + 1) <= -value)
                 moves[count++] = list[i].square;
+        discs = value;
         return count;
     }
 
@@ -147,5 +148,12 @@ int BestMoves(const Position& p, int level, int moves[64])
     for (int i = 0; i < ties; ++i)
         moves[i] = list[i].square;
     std::sort(moves, moves + ties);
+    discs = DiscsOfScore(list[0].key);
     return ties;
+}
+
+int BestMoves(const Position& p, int level, int moves[64])
+{
+    int discs;
+    return AnalyseMoves(p, level, moves, discs);
 }

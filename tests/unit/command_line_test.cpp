@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "engine/engine.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ TEST(CommandLine, GoodLines)
         {{"--perft", "14"}, Mode::Perft, 0, SeedFromTheClock, 14},
         {{"--perft=0"}, Mode::Perft, 0, SeedFromTheClock, 0},
         {{"--solve"}, Mode::Solve, 0, SeedFromTheClock, 0},
+        {{"--analyse"}, Mode::Analyse, MaxLevel, SeedFromTheClock, 0},
+        {{"--level=2", "--analyse"}, Mode::Analyse, 2, SeedFromTheClock, 0},
         {{"--help"}, Mode::Help, 0, SeedFromTheClock, 0},
         {{"--version"}, Mode::Version, 0, SeedFromTheClock, 0},
     };
@@ -76,6 +79,8 @@ TEST(CommandLine, BadLinesGiveOneLineNamingTheFault)
         {{"--perft", "3", "--level", "2"}, "options '--perft' and '--level' cannot be combined"},
         {{"--seed", "3", "--solve"}, "options '--seed' and '--solve' cannot be combined"},
         {{"--help", "--version"}, "options '--help' and '--version' cannot be combined"},
+        {{"--level", "1", "--analyse", "--seed", "2"}, "options '--analyse' and '--seed' cannot be combined"},
+        {{"--analyse", "--solve"}, "options '--analyse' and '--solve' cannot be combined"},
         {{"x" + std::string(100, 'y')}, "unexpected argument 'x" + std::string(39, 'y') + "...'"},
     };
     for (const Row& row : rows) {
