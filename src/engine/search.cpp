@@ -2,34 +2,41 @@
 #include <algorithm>
 #include <span>
 
+#include "engine/search.h"
+
 #include "engine/endgame.h"
 #include "engine/evaluate.h"
 #include "engine/movegen.h"
+#include "engine/patterns.h"
 #include "engine/table.h"
 
 namespace engine {
 
 namespace {
 
-// Plies of search, and the number of empty squares from which the level
-// plays exactly.
+// Plies of search, the number of empty squares from which the level
+// plays exactly, and whether it evaluates by the learned patterns.
 struct Level {
     int depth, exactFrom;
+    bool patterns;
 };
-constexpr Level Levels[MaxLevel + 1] = {{0, 0}, {1, 0}, {3, 8}, {4, 12}, {6, 16}, {10, 20}};
+constexpr Level Levels[MaxLevel + 1] = {{0, 0, false}, {1, 0, false}, {3, 8, false}, {4, 12, false}, {6, 16, false}, {10, 20, false}};
+
+using Evaluation = int (*)(Bitboard own, Bitboard opp);
 
 constexpr int Infinity = 32000;
 
+template <Evaluation Eval>
 int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool passed)
 {
     if (depth <= 0)
-        return Evaluate(own, opp);
+        return Eval(own, opp);
     ++SearchNodes;
     Bitboard moves = Moves(own, opp);
     if (!moves) {
         if (passed)
             return FinalScore(Count(own) - Count(opp));
-        return -Search(opp, own, depth, -beta, -alpha, true);
+        return -Search<Eval>(opp, own, depth, -beta, -alpha, true);
     }
 
     int tableMove = -1;
@@ -47,7 +54,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
         if (c.square == tableMove)
             c.key = -2 * Infinity;
         else if (depth >= 2)
-            c.key = Evaluate(c.own, c.opp);  // shallow searches here cost more than they save
+            c.key = Eval(c.own, c.opp);  // shallow searches here cost more than they save
     }
     if (depth >= 2)
         std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
@@ -57,11 +64,11 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
         const Candidate& c = list[i];
         int value;
         if (i == 0) {
-            value = -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
+            value = -Search<Eval>(c.own, c.opp, depth - 1, -beta, -alpha, false);
         } else {
-            value = -Search(c.own, c.opp, depth - 1, -alpha - 1, -alpha, false);
+            value = -Search<Eval>(c.own, c.opp, depth - 1, -alpha - 1, -alpha, false);
             if (value > alpha && value < beta)
-                value = -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
+                value = -Search<Eval>(c.own, c.opp, depth - 1, -beta, -alpha, false);
         }
         if (value > best) {
             best = value;
@@ -77,24 +84,26 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
 }
 
 // The value of a move at the root, for the player making it.
+template <Evaluation Eval>
 int RootValue(const Candidate& c, int depth, int alpha, int beta)
 {
-    return -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
+    return -Search<Eval>(c.own, c.opp, depth - 1, -beta, -alpha, false);
 }
 
 // Values every root move just enough to know which are equal best: the
 // first in full, the others in a window of one either side of the best.
 // Puts the best first (ordered by value as far as known); returns their count.
+template <Evaluation Eval>
 int EqualBest(Candidate* list, int n, int depth)
 {
-    int best = RootValue(list[0], depth, -Infinity, Infinity);
+    int best = RootValue<Eval>(list[0], depth, -Infinity, Infinity);
     list[0].key = best;
     int ties = 1;
     for (int i = 1; i < n; ++i) {
         Candidate c = list[i];
-        int v = RootValue(c, depth, best - 1, best + 1);
+        int v = RootValue<Eval>(c, depth, best - 1, best + 1);
         if (v > best) {
-            v = RootValue(c, depth, best, Infinity);
+            v = RootValue<Eval>(c, depth, best, Infinity);
             best = v;
             ties = 0;
         }
@@ -112,6 +121,16 @@ int EqualBest(Candidate* list, int n, int depth)
 }
 
 } // namespace
+
+int SearchScore(Bitboard own, Bitboard opp, int depth)
+{
+    UseBuiltinWeights();
+    NewSearch();
+    int value = 0;
+    for (int d = 1; d <= depth; ++d)
+        value = Search<PatternEvaluate>(own, opp, d, -Infinity, Infinity, false);
+    return value;
+}
 
 } // namespace engine
 
@@ -142,9 +161,11 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
     }
 
     NewSearch();
+    if (l.patterns)
+        UseBuiltinWeights();
     int ties = 1;
     for (int depth = 1; depth <= l.depth; ++depth)
-        ties = EqualBest(list, n, depth);
+        ties = l.patterns ? EqualBest<PatternEvaluate>(list, n, depth) : EqualBest<Evaluate>(list, n, depth);
     for (int i = 0; i < ties; ++i)
         moves[i] = list[i].square;
     std::sort(moves, moves + ties);
