@@ -16,6 +16,8 @@
 //
 //   trainer --seed 1 --work DIR --out weights.bin --source src/engine/weights.cpp
 //   trainer --load weights.bin        loads a file and prints its checksum
+//   trainer --calibrate N --work DIR --games-file F [--weights FILE]
+//                                     the deviations for the selective search
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -43,7 +45,8 @@ struct Options {
     int openingPlies = 8;
     double ridge = 8;
     int iterations = 40;
-    std::string work = "trainer-work", out, source, load;
+    std::string work = "trainer-work", out, source, load, weights, gamesFile;
+    int calibrate = 0;
 };
 
 struct Sample {
@@ -312,6 +315,52 @@ void WriteSource(const std::string& path, const std::vector<std::uint8_t>& bytes
     std::fclose(f);
 }
 
+// How far a search of ShallowDepth(d) plies lies from one of d plies:
+// the standard deviation of the difference, for bands of ten empty
+// squares, from positions of the held-out games, as the table the
+// selective search reads.
+int Calibrate(const Options& o, int count)
+{
+    constexpr int MaxDepth = 10;
+    if (!InitSearch())
+        return 1;
+    std::vector<Sample> samples;
+    if (!ReadFile(o.work + "/" + o.gamesFile, samples)) {
+        std::fprintf(stderr, "trainer: no games in %s/%s\n", o.work.c_str(), o.gamesFile.c_str());
+        return 1;
+    }
+    double sum[6][MaxDepth + 1] = {}, n[6] = {};
+    Random random{Mix(o.seed)};
+    for (int taken = 0; taken < count;) {
+        const Sample& x = samples[static_cast<std::size_t>(random.Below(static_cast<int>(samples.size())))];
+        int e = Empties(x);
+        if (x.game % 10 != 0 || e < 20)
+            continue;
+        ++taken;
+        int v[MaxDepth + 1];
+        for (int d = 1; d <= MaxDepth; ++d)
+            v[d] = engine::SearchScore(x.own, x.opp, d);
+        if (std::abs(v[MaxDepth]) > engine::EvalLimit || std::abs(v[1]) > engine::EvalLimit)
+            continue;
+        int band = std::min(e, 59) / 10;
+        n[band] += 1;
+        for (int d = 3; d <= MaxDepth; ++d) {
+            int shallow = d / 4 * 2 + (d & 1);
+            sum[band][d] += static_cast<double>(v[d] - v[shallow]) * (v[d] - v[shallow]);
+        }
+    }
+    for (int band = 0; band < 6; ++band) {
+        int from = std::clamp(band, 2, 5);
+        std::printf("    {0, 0, 0");
+        for (int d = 3; d <= 12; ++d) {
+            int dd = std::min(d, MaxDepth);
+            std::printf(", %.0f", n[from] ? std::sqrt(sum[from][dd] / n[from]) : 0.0);
+        }
+        std::printf("},  // %d-%d empty squares (%.0f positions)\n", 10 * band, 10 * band + 9, n[from]);
+    }
+    return 0;
+}
+
 int LoadAndShow(const std::string& path)
 {
     std::vector<std::uint8_t> bytes;
@@ -346,6 +395,9 @@ int main(int argc, char** argv)
         else if (a == "--out") o.out = v;
         else if (a == "--source") o.source = v;
         else if (a == "--load") o.load = v;
+        else if (a == "--weights") o.weights = v;
+        else if (a == "--calibrate") o.calibrate = std::atoi(v);
+        else if (a == "--games-file") o.gamesFile = v;
         else {
             std::fprintf(stderr, "usage: trainer [--seed S] [--games N] [--exact E] [--depth D] [--ridge R] "
                                  "[--iterations I] [--work DIR] [--out FILE] [--source FILE] | --load FILE\n");
@@ -354,6 +406,12 @@ int main(int argc, char** argv)
     }
     if (!o.load.empty())
         return LoadAndShow(o.load);
+    if (o.calibrate) {
+        std::vector<std::uint8_t> bytes;
+        if (!o.weights.empty() && (!ReadFile(o.weights, bytes) || !engine::LoadWeights(bytes.data(), bytes.size())))
+            return 1;
+        return Calibrate(o, o.calibrate);
+    }
     if (!InitSearch())
         return 1;
     std::string mkdir = "mkdir -p '" + o.work + "'";
