@@ -11,7 +11,7 @@
 
 using Bitboard = std::uint64_t;
 
-inline constexpr int MaxLevel = 5;
+inline constexpr int MaxLevel = 7;
 
 // A position from the side to move's point of view.
 struct Position {

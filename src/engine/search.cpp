@@ -24,10 +24,21 @@ struct Level {
     int depth, exactFrom;
     Style style;
 };
-Level Levels[MaxLevel + 1] = {{0, 0, Hand},  {1, 0, Hand},   {3, 8, Hand},
-                                        {4, 12, Hand}, {6, 16, Hand}, {10, 20, Hand}};
+Level Levels[MaxLevel + 1] = {{0, 0, Hand},       {1, 0, Patterns},   {2, 8, Patterns},    {4, 10, Patterns},
+                              {6, 12, Selective}, {8, 14, Selective}, {11, 16, Selective}, {16, 20, Selective}};
 
 constexpr int Infinity = 32000;
+
+// A finished game: over the learned evaluation as its margin in the same
+// hundredths of a disc, so that selective cuts work near the end as well.
+template <Style S>
+int Final(int discDifference)
+{
+    if constexpr (S == Hand)
+        return FinalScore(discDifference);
+    else
+        return 100 * discDifference;
+}
 
 template <Style S>
 int Eval(Bitboard own, Bitboard opp)
@@ -71,7 +82,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
     Bitboard moves = Moves(own, opp);
     if (!moves) {
         if (passed)
-            return FinalScore(Count(own) - Count(opp));
+            return Final<S>(Count(own) - Count(opp));
         return -Search<S>(opp, own, depth, -beta, -alpha, true);
     }
 

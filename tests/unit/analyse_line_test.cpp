@@ -25,7 +25,7 @@ TEST(AnalyseLine, Answers)
         {std::string(64, '-') + " X", MaxLevel, "end 0\n"},
         // The four first moves are one move turned about the board.
         {std::string(27, '-') + "OX------XO" + std::string(27, '-') + " X", 1, "34,43,56,65 "},
-        {std::string(27, '-') + "OX------XO" + std::string(27, '-') + " O", MaxLevel, "35,46,53,64 "},
+        {std::string(27, '-') + "OX------XO" + std::string(27, '-') + " O", 3, "35,46,53,64 "},
         {std::string(27, '-') + "OX------XO" + std::string(27, '-') + " O", 0, "35,46,53,64 0\n"},
     };
     for (const Row& row : rows) {
