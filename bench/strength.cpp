@@ -10,14 +10,14 @@
 //   strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-L N=DEPTH,EXACT,STYLE] [A:B ...]
 //
 // Without pairs each level plays the one below. -t adds each side's
-// median and slowest move, in seconds; -L redefines a level for the run
+// median and slowest move, in processor seconds; -L redefines a level for the run
 // (styles: 0 hand-made evaluation, 1 learned, 2 learned and selective).
 #include <algorithm>
 #include <bit>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -63,11 +63,12 @@ int ChooseMove(const Position& p, int level)
     return moves[n > 1 ? RandomBelow(n) : 0];
 }
 
+// Processor time, so that other jobs on the machine count less.
 int TimedMove(const Position& p, int level, int side)
 {
-    auto start = std::chrono::steady_clock::now();
+    std::clock_t start = std::clock();
     int move = ChooseMove(p, level);
-    MoveTimes[side].push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    MoveTimes[side].push_back(static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
     return move;
 }
 

@@ -208,14 +208,20 @@ bool LoadWeights(const std::uint8_t* data, std::size_t size)
 
 void SetCanonicalWeights(int stage, const std::int16_t* in)
 {
+    // Each entry's canonical one, worked out once.
+    static const std::vector<int> canonical = [] {
+        std::vector<int> c(StageSize);
+        for (const PatternKind& kind : PatternKinds)
+            for (int i = 0; i < kind.size; ++i)
+                c[static_cast<std::size_t>(kind.offset + i)] = kind.offset + CanonicalIndex(kind, i);
+        return c;
+    }();
     std::int16_t* w = Weights[stage];
-    for (const PatternKind& kind : PatternKinds) {
-        for (int i = 0; i < kind.size; ++i)
-            if (CanonicalIndex(kind, i) == i)
-                w[kind.offset + i] = *in++;
-        for (int i = 0; i < kind.size; ++i)
-            w[kind.offset + i] = w[kind.offset + CanonicalIndex(kind, i)];
-    }
+    for (int i = 0; i < StageSize; ++i)
+        if (canonical[static_cast<std::size_t>(i)] == i)
+            w[i] = *in++;
+    for (int i = 0; i < StageSize; ++i)
+        w[i] = w[canonical[static_cast<std::size_t>(i)]];
     Loaded = true;
 }
 
