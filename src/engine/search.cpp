@@ -59,7 +59,7 @@ int Eval(Bitboard own, Bitboard opp)
 constexpr int CutDepth = 3, CalibratedDepth = 12;
 constexpr int ShallowDepth(int depth) { return depth / 4 * 2 + (depth & 1); }
 constexpr int Deviation[6][CalibratedDepth + 1] = {
-{0, 0, 0, 395, 405, 341, 614, 459, 415, 368, 535, 535, 535},  // 0-9 empty squares (39 positions)
+    {0, 0, 0, 395, 405, 341, 614, 459, 415, 368, 535, 535, 535},  // 0-9 empty squares (39 positions)
     {0, 0, 0, 395, 405, 341, 614, 459, 415, 368, 535, 535, 535},  // 10-19 empty squares (39 positions)
     {0, 0, 0, 395, 405, 341, 614, 459, 415, 368, 535, 535, 535},  // 20-29 empty squares (39 positions)
     {0, 0, 0, 463, 440, 380, 440, 380, 284, 267, 346, 346, 346},  // 30-39 empty squares (34 positions)
