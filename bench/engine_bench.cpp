@@ -11,6 +11,7 @@
 
 #include "engine/endgame.h"
 #include "engine/engine.h"
+#include "engine/search.h"
 
 namespace {
 
@@ -112,6 +113,24 @@ void BM_LevelMove(benchmark::State& state)
     state.counters["median_s"] = times[times.size() / 2];
     state.counters["max_s"] = times.back();
 }
+// A search over the learned evaluation of depth plies (first argument),
+// full width (second argument 0) or selective (1), from 20 positions with
+// 36 empty squares: time and nodes.
+void BM_LearnedSearch(benchmark::State& state)
+{
+    std::vector<Position> positions = Positions(36, 20);
+    std::uint64_t nodes = 0;
+    for (auto _ : state) {
+        for (const Position& p : positions) {
+            engine::SearchNodes = 0;
+            benchmark::DoNotOptimize(engine::SearchScore(p.own, p.opp, static_cast<int>(state.range(0)), state.range(1) != 0));
+            nodes += engine::SearchNodes;
+        }
+    }
+    state.counters["nodes/position"] = static_cast<double>(nodes) / static_cast<double>(positions.size() * state.iterations());
+}
+BENCHMARK(BM_LearnedSearch)->Args({8, 0})->Args({10, 0})->Args({10, 1})->Args({12, 1})->Args({16, 1})->Iterations(1)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_LevelMove)
     ->ArgsProduct({benchmark::CreateDenseRange(1, MaxLevel, 1), {36}})
     ->Args({MaxLevel, 20})

@@ -4,18 +4,41 @@
 // best moves, and level 0's moves, are drawn by the game's own random
 // source, as the program does.
 //
-//   strength [-n SEEDS] [-o PLIES] [A:B ...]     default 1:0 2:1 3:2 4:3 5:4 5:0
+// With -DSHIROKURO_BASELINE=path/to/other/src, a level written bN is
+// that build's level N (the engine of an older commit, say).
+//
+//   strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-L N=DEPTH,EXACT,STYLE] [A:B ...]
+//
+// Without pairs each level plays the one below. -t adds each side's
+// median and slowest move, in processor seconds; -L redefines a level for the run
+// (styles: 0 hand-made evaluation, 1 learned, 2 learned and selective).
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "console/random.h"
 #include "engine/engine.h"
+#include "engine/search.h"
+
+#ifdef SHIROKURO_BASELINE
+struct BaselinePosition {
+    Bitboard own, opp;
+};
+bool BaselineInitSearch();
+int BaselineBestMoves(const BaselinePosition& p, int level, int moves[64]);
+#endif
 
 namespace {
+
+// Levels of the other build are numbered from here.
+constexpr int Baseline = 100;
+
+std::vector<double> MoveTimes[2];
 
 int RandomLegal(const Position& p)
 {
@@ -30,12 +53,57 @@ int ChooseMove(const Position& p, int level)
     if (level == 0)
         return RandomLegal(p);
     int moves[64];
-    int n = BestMoves(p, level, moves);
+    int n;
+#ifdef SHIROKURO_BASELINE
+    if (level >= Baseline)
+        n = BaselineBestMoves(BaselinePosition{p.own, p.opp}, level - Baseline, moves);
+    else
+#endif
+        n = BestMoves(p, level, moves);
     return moves[n > 1 ? RandomBelow(n) : 0];
 }
 
-// Disc difference for the first player at the end.
-int PlayGame(int first, int second, std::uint32_t seed, int openingPlies)
+// Processor time, so that other jobs on the machine count less.
+int TimedMove(const Position& p, int level, int side)
+{
+    std::clock_t start = std::clock();
+    int move = ChooseMove(p, level);
+    MoveTimes[side].push_back(static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC);
+    return move;
+}
+
+bool ReadLevel(const char* text, int& level)
+{
+    bool baseline = *text == 'b';
+    char* end;
+    long n = std::strtol(text + baseline, &end, 10);
+    if (end == text + baseline || *end || n < 0 || n > MaxLevel)
+        return false;
+    level = static_cast<int>(n) + (baseline ? Baseline : 0);
+    return true;
+}
+
+std::string Name(int level)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, level >= Baseline ? "b%d" : "%d", level % Baseline);
+    return text;
+}
+
+std::string Times(std::vector<double>& t)
+{
+    if (t.empty())
+        return "-";
+    std::sort(t.begin(), t.end());
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f / %.3f", t[t.size() / 2], t.back());
+    t.clear();
+    return text;
+}
+
+// Disc difference for the first player at the end; firstSide is the
+// first player's index for the move times.
+int PlayGame(int first, int second, std::uint32_t seed, int openingPlies, int firstSide)
 {
     RandomSeed = seed;
     Position p{(Bitboard{1} << SquareOfCell(44)) | (Bitboard{1} << SquareOfCell(55)),
@@ -50,7 +118,7 @@ int PlayGame(int first, int second, std::uint32_t seed, int openingPlies)
             mover ^= 1;
             continue;
         }
-        p = Play(p, ply < openingPlies ? RandomLegal(p) : ChooseMove(p, levels[mover]));
+        p = Play(p, ply < openingPlies ? RandomLegal(p) : TimedMove(p, levels[mover], mover ^ firstSide));
         mover ^= 1;
     }
     int diff = std::popcount(p.own) - std::popcount(p.opp);
@@ -61,33 +129,49 @@ int PlayGame(int first, int second, std::uint32_t seed, int openingPlies)
 
 int main(int argc, char** argv)
 {
-    int seeds = 50, openingPlies = 4;
+    int level[2];
+    int seeds = 50, firstSeed = 1, openingPlies = 4;
+    bool times = false;
     std::vector<std::pair<int, int>> pairs;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "-n") && i + 1 < argc)
             seeds = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "-s") && i + 1 < argc)
+            firstSeed = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "-o") && i + 1 < argc)
             openingPlies = std::atoi(argv[++i]);
-        else if (int a, b; std::sscanf(argv[i], "%d:%d", &a, &b) == 2 && a >= 0 && b >= 0 && a <= MaxLevel && b <= MaxLevel)
-            pairs.emplace_back(a, b);
+        else if (!std::strcmp(argv[i], "-t"))
+            times = true;
+        else if (int l, d, e, st; !std::strcmp(argv[i], "-L") && i + 1 < argc &&
+                 std::sscanf(argv[++i], "%d=%d,%d,%d", &l, &d, &e, &st) == 4 && l >= 1 && l <= MaxLevel)
+            engine::SetLevel(l, d, e, st);
+        else if (char a[16], b[16]; std::sscanf(argv[i], "%15[^:]:%15s", a, b) == 2 && ReadLevel(a, level[0]) &&
+                 ReadLevel(b, level[1]))
+            pairs.emplace_back(level[0], level[1]);
         else {
-            std::fprintf(stderr, "usage: strength [-n SEEDS] [-o PLIES] [A:B ...]\n");
+            std::fprintf(stderr, "usage: strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-L N=DEPTH,EXACT,STYLE] [A:B ...]\n");
             return 2;
         }
     }
     if (pairs.empty())
-        pairs = {{1, 0}, {2, 1}, {3, 2}, {4, 3}, {5, 4}, {5, 0}};
+        for (int a = 1; a <= MaxLevel; ++a)
+            pairs.emplace_back(a, a - 1);
     if (!InitSearch())
         return 1;
+#ifdef SHIROKURO_BASELINE
+    if (!BaselineInitSearch())
+        return 1;
+#endif
 
-    std::printf("| A | B | games | A wins | draws | B wins | A's mean disc margin |\n|---|---|---|---|---|---|---|\n");
+    std::printf("| A | B | games | A wins | draws | B wins | A's mean disc margin |%s\n|---|---|---|---|---|---|---|%s\n",
+                times ? " A's move, median / slowest (s) | B's |" : "", times ? "---|---|" : "");
     for (auto [a, b] : pairs) {
         int wins = 0, draws = 0, losses = 0;
         long margin = 0;
-        for (int s = 1; s <= seeds; ++s) {
+        for (int s = firstSeed; s < firstSeed + seeds; ++s) {
             std::uint32_t seed = static_cast<std::uint32_t>(s) * 2654435761u;
             for (int aFirst = 0; aFirst < 2; ++aFirst) {
-                int d = aFirst ? PlayGame(a, b, seed, openingPlies) : -PlayGame(b, a, seed, openingPlies);
+                int d = aFirst ? PlayGame(a, b, seed, openingPlies, 0) : -PlayGame(b, a, seed, openingPlies, 1);
                 wins += d > 0;
                 draws += d == 0;
                 losses += d < 0;
@@ -95,8 +179,11 @@ int main(int argc, char** argv)
             }
         }
         int games = 2 * seeds;
-        std::printf("| %d | %d | %d | %d (%.1f%%) | %d | %d | %+.1f |\n", a, b, games, wins, 100.0 * wins / games, draws,
-                    losses, static_cast<double>(margin) / games);
+        std::printf("| %s | %s | %d | %d (%.1f%%) | %d | %d | %+.1f |", Name(a).c_str(), Name(b).c_str(), games, wins,
+                    100.0 * wins / games, draws, losses, static_cast<double>(margin) / games);
+        if (times)
+            std::printf(" %s | %s |", Times(MoveTimes[0]).c_str(), Times(MoveTimes[1]).c_str());
+        std::printf("\n");
         std::fflush(stdout);
     }
 }

@@ -8,32 +8,28 @@
 
 namespace {
 
+constexpr unsigned Bit(Mode m) { return 1u << static_cast<int>(m); }
+
 struct Option {
     std::string_view name;
-    Mode mode;            // what the option asks for; Game for the game's own
+    Mode mode;            // what the option asks for; Game for a setting
     std::int32_t min, max;  // range of its value; max -1 when it takes none
-    bool tunesSearch = false;  // goes with a game or with --solve
+    unsigned modes;       // the modes it can be part of
 };
+
+constexpr unsigned Searching = Bit(Mode::Game) | Bit(Mode::Solve) | Bit(Mode::Analyse);
 
 constexpr Option Options[] = {
-    {"--level", Mode::Game, 0, MaxLevel},
-    {"--seed", Mode::Game, 0, MaxSeed},
-    {"--perft", Mode::Perft, 0, MaxPerftDepth},
-    {"--solve", Mode::Solve, 0, -1},
-    {"--help", Mode::Help, 0, -1},
-    {"--version", Mode::Version, 0, -1},
-    {"--threads", Mode::Game, 1, MaxThreads, true},
-    {"--hash", Mode::Game, 1, MaxHashMegabytes, true},
+    {"--level", Mode::Game, 0, MaxLevel, Bit(Mode::Game) | Bit(Mode::Analyse)},
+    {"--seed", Mode::Game, 0, MaxSeed, Bit(Mode::Game)},
+    {"--perft", Mode::Perft, 0, MaxPerftDepth, Bit(Mode::Perft)},
+    {"--solve", Mode::Solve, 0, -1, Bit(Mode::Solve)},
+    {"--analyse", Mode::Analyse, 0, -1, Bit(Mode::Analyse)},
+    {"--help", Mode::Help, 0, -1, Bit(Mode::Help)},
+    {"--version", Mode::Version, 0, -1, Bit(Mode::Version)},
+    {"--threads", Mode::Game, 1, MaxThreads, Searching},
+    {"--hash", Mode::Game, 1, MaxHashMegabytes, Searching},
 };
-
-bool GoTogether(const Option& a, const Option& b)
-{
-    if (a.tunesSearch || b.tunesSearch) {
-        const Option& other = a.tunesSearch ? b : a;
-        return other.tunesSearch || other.mode == Mode::Game || other.mode == Mode::Solve;
-    }
-    return a.mode == Mode::Game && b.mode == Mode::Game;
-}
 
 // Builds the one line of a usage error in its fixed buffer.
 class Message {
@@ -91,6 +87,8 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
     Settings settings;
     const Option* seen[std::size(Options)];
     std::size_t seenCount = 0;
+    unsigned modes = ~0u;  // those every option so far can be part of
+    bool levelGiven = false;
 
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
@@ -108,11 +106,12 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
         for (std::size_t k = 0; k < seenCount; ++k) {
             if (seen[k] == option)
                 return (message << "shirokuro: option '" << option->name << "' given twice").Fail();
-            if (!GoTogether(*seen[k], *option))
+            if (!(modes & option->modes) && (!(seen[k]->modes & option->modes) || k + 1 == seenCount))
                 return (message << "shirokuro: options '" << seen[k]->name << "' and '" << option->name
                                 << "' cannot be combined").Fail();
         }
         seen[seenCount++] = option;
+        modes &= option->modes;
 
         bool attached = name.size() < argument.size();
         std::int32_t value = 0;
@@ -135,7 +134,7 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
         if (option->mode != Mode::Game)
             settings.mode = option->mode;
         if (option->name == "--level")
-            settings.level = value;
+            settings.level = value, levelGiven = true;
         else if (option->name == "--seed")
             settings.seed = value;
         else if (option->name == "--threads")
@@ -145,5 +144,7 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
         else if (option->mode == Mode::Perft)
             settings.perftDepth = value;
     }
+    if (settings.mode == Mode::Analyse && !levelGiven)
+        settings.level = MaxLevel;
     return settings;
 }

@@ -3,12 +3,12 @@
 //
 // Options are long only, as "--name value" or "--name=value"; each may be
 // given once. --perft, --solve, --help and --version each stand alone;
-// --level and --seed belong to a game and go with nothing else.
+// --level and --seed belong to a game, --level also to --analyse.
 #pragma once
 
 #include <cstdint>
 
-enum class Mode { Game, Perft, Solve, Help, Version };
+enum class Mode { Game, Perft, Solve, Analyse, Help, Version };
 
 inline constexpr int MaxPerftDepth = 14;
 inline constexpr std::int32_t MaxSeed = 86'399'999;  // the last millisecond of a day
@@ -18,7 +18,7 @@ inline constexpr int MaxHashMegabytes = 65536;
 
 struct Settings {
     Mode mode = Mode::Game;
-    int level = 0;                       // 0: the random player
+    int level = 0;                       // 0: the random player; --analyse: MaxLevel unless given
     std::int32_t seed = SeedFromTheClock;  // else milliseconds after midnight UTC
     int perftDepth = 0;
     int threads = 0;         // 0: every core

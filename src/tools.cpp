@@ -1,5 +1,7 @@
 #include "tools.h"
 
+#include "analyse.h"
+
 #include <atomic>
 #include <bit>
 #include <cerrno>
@@ -31,14 +33,15 @@ constexpr char HelpText[] =
     "Usage: shirokuro [--level N] [--seed MS] [--threads N] [--hash MB]\n"
     "       shirokuro --perft D\n"
     "       shirokuro --solve [--threads N] [--hash MB]\n"
+    "       shirokuro --analyse [--level N] [--threads N] [--hash MB]\n"
     "       shirokuro --help | --version\n"
     "\n"
     "Without options: the board game at the console, as always. Its prompts are\n"
     "Japanese: a terminal shows them in its own character set; a file or a pipe\n"
     "gets CP932 bytes and must send lines ending in CR LF (see shirokuro(6)).\n"
     "\n"
-    "  --level N   strength of every computer player, 0 to 5: 0 (the default)\n"
-    "              picks a random legal move, 5 plays the strongest\n"
+    "  --level N   strength of every computer player, 0 to 7: 0 (the default)\n"
+    "              picks a random legal move, 7 plays the strongest\n"
     "  --seed MS   start the random source as if the clock read MS milliseconds\n"
     "              after midnight UTC (0 to 86399999), to replay a game\n"
     "  --perft D   print the number of leaves D plies (0 to 14) from the start\n"
@@ -48,6 +51,11 @@ constexpr char HelpText[] =
     "              move (the lowest cell among equals, or pass or end) and the\n"
     "              exact final disc difference for the side to move. Any number\n"
     "              of empty cells; the time grows about threefold with each one\n"
+    "  --analyse   read positions as --solve does; print the moves the level\n"
+    "              (--level, default 7) rates equally best, in ascending cells\n"
+    "              joined by commas (or pass or end), and its estimate of the\n"
+    "              final disc difference for the side to move (exact where the\n"
+    "              level plays exactly)\n"
     "  --threads N threads for exact solving, 1 to 256 (default: every core);\n"
     "              answers and games do not depend on it\n"
     "  --hash MB   the search's table in MiB, 1 to 65536 (default 32)\n"
@@ -55,12 +63,12 @@ constexpr char HelpText[] =
     "  --version   print the version\n"
     "\n"
     "A value may also follow an equals sign (--level=3). --level and --seed go\n"
-    "together, --threads and --hash go with a game or with --solve; every other\n"
-    "option stands alone.\n"
+    "together, --level also with --analyse, --threads and --hash with a game,\n"
+    "--solve or --analyse; every other option stands alone.\n"
     "\n"
-    "Exit status: 0 done; 1 a console failure in a game, a line --solve could\n"
-    "not read, or a failed read or write of standard input or output (then one\n"
-    "line on standard error); 2 a bad command line.\n";
+    "Exit status: 0 done; 1 a console failure in a game, a line --solve or\n"
+    "--analyse could not read, or a failed read or write of standard input or\n"
+    "output (then one line on standard error); 2 a bad command line.\n";
 
 // The side to move's discs are own, whatever colour it is.
 Position StartPosition()
@@ -260,7 +268,7 @@ bool AnswerSolveLine(std::string_view line, char (&answer)[96], std::size_t leng
     return true;
 }
 
-int RunSolve(std::FILE* in, std::FILE* out)
+int AnswerLines(std::FILE* in, std::FILE* out, const LineAnswer& answerLine)
 {
     Progress progress;
     // Enough to tell every line too long from a good one; the rest of a
@@ -283,9 +291,9 @@ int RunSolve(std::FILE* in, std::FILE* out)
             return Failed("read", errno);
         if (c == EOF && length == 0)
             break;
-        char answer[96];
+        char answer[200];
         progress.Start();
-        good &= AnswerSolveLine(std::string_view(line, kept), answer, length);
+        good &= answerLine(std::string_view(line, kept), length, answer);
         progress.Stop();
         errno = 0;
         if (!Print(out, answer))
@@ -294,6 +302,16 @@ int RunSolve(std::FILE* in, std::FILE* out)
             break;
     }
     return good ? 0 : 1;
+}
+
+int RunSolve(std::FILE* in, std::FILE* out)
+{
+    return AnswerLines(in, out, [](std::string_view line, std::size_t length, char (&answer)[200]) {
+        char solved[96];
+        bool good = AnswerSolveLine(line, solved, length);
+        std::snprintf(answer, sizeof answer, "%s", solved);
+        return good;
+    });
 }
 
 int RunTool(const Settings& settings)
@@ -316,6 +334,12 @@ int RunTool(const Settings& settings)
             return 1;
         }
         return RunSolve(stdin, stdout);
+    case Mode::Analyse:
+        if (!InitSearch()) {
+            std::fputs("shirokuro: not enough memory for the search\n", stderr);
+            return 1;
+        }
+        return RunAnalyse(stdin, stdout, settings.level);
     case Mode::Game:
         break;
     }

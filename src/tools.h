@@ -1,9 +1,10 @@
-// The command line's modes other than a game: help, version, perft and
-// the exact solver. Plain command-line programs on C stdio, not the
+// The command line's modes other than a game: help, version, perft, the
+// exact solver and the line reading --analyse shares with it. Plain command-line programs on C stdio, not the
 // game's console statements.
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string_view>
 
 #include "command_line.h"
@@ -26,6 +27,11 @@ int RunTool(const Settings& settings);
 // error: no CR added on output or dropped on input.
 void UseBinaryStreams();
 
-// Answers every line of in on out; 1 when a line was bad or a read or
-// write failed (then one line on standard error), else 0.
+// The answer to one line (length as for ReadSolveLine), ending in a line
+// feed; false when the line was bad.
+using LineAnswer = std::function<bool(std::string_view line, std::size_t length, char (&answer)[200])>;
+// Answers every line of in on out, each flushed at once; 1 when a line
+// was bad or a read or write failed (then one line on standard error),
+// else 0.
+int AnswerLines(std::FILE* in, std::FILE* out, const LineAnswer& answer);
 int RunSolve(std::FILE* in, std::FILE* out);

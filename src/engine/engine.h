@@ -11,7 +11,7 @@
 
 using Bitboard = std::uint64_t;
 
-inline constexpr int MaxLevel = 5;
+inline constexpr int MaxLevel = 7;
 
 // A position from the side to move's point of view.
 struct Position {
@@ -50,6 +50,9 @@ int DefaultThreads();
 // The side to move must have a legal move. Deterministic: depends only
 // on the position and the level.
 int BestMoves(const Position& p, int level, int moves[64]);
+// BestMoves, and the level's estimate of the final disc difference for
+// the side to move in discs; exact where the level plays exactly.
+int AnalyseMoves(const Position& p, int level, int moves[64], int& discs);
 
 // The exact final disc difference (side to move minus opponent, empty
 // squares counting for neither) under perfect play by both. bestSquare

@@ -18,4 +18,15 @@ constexpr int FinalScore(int discDifference)
     return discDifference > 0 ? WinScore + discDifference : discDifference < 0 ? -WinScore + discDifference : 0;
 }
 
+// A search value as a number of discs: the margin of a found win or
+// loss, else the estimate rounded.
+constexpr int DiscsOfScore(int score)
+{
+    if (score > EvalLimit)
+        return score - WinScore;
+    if (score < -EvalLimit)
+        return score + WinScore;
+    return score >= 0 ? (score + 50) / 100 : -((-score + 50) / 100);
+}
+
 } // namespace engine

@@ -2,34 +2,88 @@
 #include <algorithm>
 #include <span>
 
+#include "engine/search.h"
+
 #include "engine/endgame.h"
 #include "engine/evaluate.h"
 #include "engine/movegen.h"
+#include "engine/patterns.h"
 #include "engine/table.h"
 
 namespace engine {
 
 namespace {
 
-// Plies of search, and the number of empty squares from which the level
-// plays exactly.
+// How a level searches: over the hand-made evaluation or the learned
+// one, and with the learned one whether it cuts selectively.
+enum Style { Hand, Patterns, Selective };
+
+// Plies of search, the number of empty squares from which the level
+// plays exactly, and how it searches.
 struct Level {
     int depth, exactFrom;
+    Style style;
 };
-constexpr Level Levels[MaxLevel + 1] = {{0, 0}, {1, 0}, {3, 8}, {4, 12}, {6, 16}, {10, 20}};
+Level Levels[MaxLevel + 1] = {{0, 0, Hand},       {1, 0, Patterns},   {2, 8, Patterns},    {4, 10, Patterns},
+                              {6, 12, Selective}, {8, 14, Selective}, {11, 16, Selective}, {16, 20, Selective}};
 
 constexpr int Infinity = 32000;
 
+// A finished game: over the learned evaluation as its margin in the same
+// hundredths of a disc, so that selective cuts work near the end as well.
+template <Style S>
+int Final(int discDifference)
+{
+    if constexpr (S == Hand)
+        return FinalScore(discDifference);
+    else
+        return 100 * discDifference;
+}
+
+template <Style S>
+int Eval(Bitboard own, Bitboard opp)
+{
+    if constexpr (S == Hand)
+        return Evaluate(own, opp);
+    else
+        return PatternEvaluate(own, opp);
+}
+
+// Selective search: from CutDepth plies on, a search of ShallowDepth
+// plies predicts the deep value; when it lies a safe margin outside the
+// window, the node is cut without the deep search. The margins are
+// CutSpread standard deviations of the deep value about the shallow one,
+// measured by the trainer (trainer --calibrate) for bands of ten empty
+// squares, in hundredths of a disc (up to 19 empty squares as from 20 to
+// 29, beyond 10 plies as at 10).
+constexpr int CutDepth = 3, CalibratedDepth = 12;
+constexpr int ShallowDepth(int depth) { return depth / 4 * 2 + (depth & 1); }
+constexpr int Deviation[6][CalibratedDepth + 1] = {
+    {0, 0, 0, 395, 405, 341, 614, 459, 415, 368, 535, 535, 535},  // 0-9 empty squares (39 positions)
+    {0, 0, 0, 395, 405, 341, 614, 459, 415, 368, 535, 535, 535},  // 10-19 empty squares (39 positions)
+    {0, 0, 0, 395, 405, 341, 614, 459, 415, 368, 535, 535, 535},  // 20-29 empty squares (39 positions)
+    {0, 0, 0, 463, 440, 380, 440, 380, 284, 267, 346, 346, 346},  // 30-39 empty squares (34 positions)
+    {0, 0, 0, 325, 258, 213, 280, 250, 228, 171, 272, 272, 272},  // 40-49 empty squares (31 positions)
+    {0, 0, 0, 126, 136, 104, 147, 117, 113, 107, 143, 143, 143},  // 50-59 empty squares (46 positions)
+};
+constexpr int CutSpread = 150;  // hundredths of a standard deviation
+
+int CutMargin(int empties, int depth)
+{
+    return Deviation[std::min(empties, 59) / 10][std::min(depth, CalibratedDepth)] * CutSpread / 100;
+}
+
+template <Style S>
 int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool passed)
 {
     if (depth <= 0)
-        return Evaluate(own, opp);
+        return Eval<S>(own, opp);
     ++SearchNodes;
     Bitboard moves = Moves(own, opp);
     if (!moves) {
         if (passed)
-            return FinalScore(Count(own) - Count(opp));
-        return -Search(opp, own, depth, -beta, -alpha, true);
+            return Final<S>(Count(own) - Count(opp));
+        return -Search<S>(opp, own, depth, -beta, -alpha, true);
     }
 
     int tableMove = -1;
@@ -41,13 +95,23 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
         }
     }
 
+    if constexpr (S == Selective) {
+        if (depth >= CutDepth && alpha > -EvalLimit && beta < EvalLimit) {
+            int margin = CutMargin(Count(~(own | opp)), depth), shallow = ShallowDepth(depth);
+            if (int bound = beta + margin; bound < EvalLimit && Search<S>(own, opp, shallow, bound - 1, bound, passed) >= bound)
+                return beta;
+            if (int bound = alpha - margin; bound > -EvalLimit && Search<S>(own, opp, shallow, bound, bound + 1, passed) <= bound)
+                return alpha;
+        }
+    }
+
     Candidate list[32];
     int n = ListCandidates(own, opp, moves, list);
     for (Candidate& c : std::span(list, n)) {
         if (c.square == tableMove)
             c.key = -2 * Infinity;
         else if (depth >= 2)
-            c.key = Evaluate(c.own, c.opp);  // shallow searches here cost more than they save
+            c.key = Eval<S>(c.own, c.opp);  // shallow searches here cost more than they save
     }
     if (depth >= 2)
         std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
@@ -57,11 +121,11 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
         const Candidate& c = list[i];
         int value;
         if (i == 0) {
-            value = -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
+            value = -Search<S>(c.own, c.opp, depth - 1, -beta, -alpha, false);
         } else {
-            value = -Search(c.own, c.opp, depth - 1, -alpha - 1, -alpha, false);
+            value = -Search<S>(c.own, c.opp, depth - 1, -alpha - 1, -alpha, false);
             if (value > alpha && value < beta)
-                value = -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
+                value = -Search<S>(c.own, c.opp, depth - 1, -beta, -alpha, false);
         }
         if (value > best) {
             best = value;
@@ -77,24 +141,26 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
 }
 
 // The value of a move at the root, for the player making it.
+template <Style S>
 int RootValue(const Candidate& c, int depth, int alpha, int beta)
 {
-    return -Search(c.own, c.opp, depth - 1, -beta, -alpha, false);
+    return -Search<S>(c.own, c.opp, depth - 1, -beta, -alpha, false);
 }
 
 // Values every root move just enough to know which are equal best: the
 // first in full, the others in a window of one either side of the best.
 // Puts the best first (ordered by value as far as known); returns their count.
+template <Style S>
 int EqualBest(Candidate* list, int n, int depth)
 {
-    int best = RootValue(list[0], depth, -Infinity, Infinity);
+    int best = RootValue<S>(list[0], depth, -Infinity, Infinity);
     list[0].key = best;
     int ties = 1;
     for (int i = 1; i < n; ++i) {
         Candidate c = list[i];
-        int v = RootValue(c, depth, best - 1, best + 1);
+        int v = RootValue<S>(c, depth, best - 1, best + 1);
         if (v > best) {
-            v = RootValue(c, depth, best, Infinity);
+            v = RootValue<S>(c, depth, best, Infinity);
             best = v;
             ties = 0;
         }
@@ -113,11 +179,27 @@ int EqualBest(Candidate* list, int n, int depth)
 
 } // namespace
 
+void SetLevel(int level, int depth, int exactFrom, int style)
+{
+    Levels[level] = {depth, exactFrom, static_cast<Style>(style)};
+}
+
+int SearchScore(Bitboard own, Bitboard opp, int depth, bool selective)
+{
+    UseBuiltinWeights();
+    NewSearch();
+    int value = 0;
+    for (int d = 1; d <= depth; ++d)
+        value = selective ? Search<Selective>(own, opp, d, -Infinity, Infinity, false)
+                          : Search<Patterns>(own, opp, d, -Infinity, Infinity, false);
+    return value;
+}
+
 } // namespace engine
 
 using namespace engine;
 
-int BestMoves(const Position& p, int level, int moves[64])
+int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
 {
     const Level& l = Levels[std::clamp(level, 1, MaxLevel)];
     Bitboard legal = Moves(p.own, p.opp);
@@ -137,15 +219,26 @@ int BestMoves(const Position& p, int level, int moves[64])
         for (int i = 0; i < n; ++i)
             if (SolveWindow(list[i].own, list[i].opp, -value, -value + 1) <= -value)
                 moves[count++] = list[i].square;
+        discs = value;
         return count;
     }
 
     NewSearch();
+    if (l.style != Hand)
+        UseBuiltinWeights();
     int ties = 1;
     for (int depth = 1; depth <= l.depth; ++depth)
-        ties = EqualBest(list, n, depth);
+        ties = l.style == Hand ? EqualBest<Hand>(list, n, depth)
+               : l.style == Patterns ? EqualBest<Patterns>(list, n, depth) : EqualBest<Selective>(list, n, depth);
     for (int i = 0; i < ties; ++i)
         moves[i] = list[i].square;
     std::sort(moves, moves + ties);
+    discs = DiscsOfScore(list[0].key);
     return ties;
+}
+
+int BestMoves(const Position& p, int level, int moves[64])
+{
+    int discs;
+    return AnalyseMoves(p, level, moves, discs);
 }

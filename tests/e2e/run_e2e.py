@@ -104,7 +104,7 @@ CASES = [
     Case("usage_unknown_option", lines("C", "C", "n"), args=["--colour", "white"], status=2,
          stderr=b"shirokuro: unknown option '--colour' (see 'shirokuro --help')\n"),
     Case("usage_bad_value", args=["--level=9"], status=2,
-         stderr=b"shirokuro: option '--level' takes a number from 0 to 5, not '9' (see 'shirokuro --help')\n",
+         stderr=b"shirokuro: option '--level' takes a number from 0 to 7, not '9' (see 'shirokuro --help')\n",
          transcript="usage_unknown_option"),
     Case("usage_combined", args=["--perft", "2", "--level", "1"], status=2,
          stderr=b"shirokuro: options '--perft' and '--level' cannot be combined (see 'shirokuro --help')\n",

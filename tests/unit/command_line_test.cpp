@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "engine/engine.h"
 
 namespace {
 
@@ -32,6 +33,8 @@ TEST(CommandLine, GoodLines)
         {{"--perft", "14"}, Mode::Perft, 0, SeedFromTheClock, 14},
         {{"--perft=0"}, Mode::Perft, 0, SeedFromTheClock, 0},
         {{"--solve"}, Mode::Solve, 0, SeedFromTheClock, 0},
+        {{"--analyse"}, Mode::Analyse, MaxLevel, SeedFromTheClock, 0},
+        {{"--level=2", "--analyse"}, Mode::Analyse, 2, SeedFromTheClock, 0},
         {{"--help"}, Mode::Help, 0, SeedFromTheClock, 0},
         {{"--version"}, Mode::Version, 0, SeedFromTheClock, 0},
     };
@@ -59,6 +62,7 @@ TEST(CommandLine, ThreadsAndHashGoWithAGameOrSolve)
         {{"--solve", "--threads", "1"}, Mode::Solve, 1, 0},
         {{"--threads=256", "--solve", "--hash", "64"}, Mode::Solve, 256, 64},
         {{"--level", "5", "--threads", "2", "--seed", "7"}, Mode::Game, 2, 0},
+        {{"--analyse", "--threads", "3"}, Mode::Analyse, 3, 0},
     };
     for (const Row& row : rows) {
         UsageError error;
@@ -86,15 +90,15 @@ TEST(CommandLine, BadLinesGiveOneLineNamingTheFault)
         {{"play"}, "unexpected argument 'play'"},
         {{""}, "unexpected argument ''"},
         {{"--level"}, "option '--level' needs a value"},
-        {{"--level", "6"}, "option '--level' takes a number from 0 to 5, not '6'"},
-        {{"--level", "-1"}, "option '--level' takes a number from 0 to 5, not '-1'"},
-        {{"--level="}, "option '--level' takes a number from 0 to 5, not ''"},
-        {{"--level", " 1"}, "option '--level' takes a number from 0 to 5, not ' 1'"},
+        {{"--level", "8"}, "option '--level' takes a number from 0 to 7, not '8'"},
+        {{"--level", "-1"}, "option '--level' takes a number from 0 to 7, not '-1'"},
+        {{"--level="}, "option '--level' takes a number from 0 to 7, not ''"},
+        {{"--level", " 1"}, "option '--level' takes a number from 0 to 7, not ' 1'"},
         {{"--seed", "86400000"}, "option '--seed' takes a number from 0 to 86399999, not '86400000'"},
         {{"--seed", "99999999999999999999999"},
          "option '--seed' takes a number from 0 to 86399999, not '99999999999999999999999'"},
         {{"--perft", "15"}, "option '--perft' takes a number from 0 to 14, not '15'"},
-        {{"--level", "\x01\xff\n"}, "option '--level' takes a number from 0 to 5, not '\?\?\?'"},
+        {{"--level", "\x01\xff\n"}, "option '--level' takes a number from 0 to 7, not '\?\?\?'"},
         {{"--help=yes"}, "option '--help' takes no value"},
         {{"--level", "1", "--level", "2"}, "option '--level' given twice"},
         {{"--perft", "3", "--level", "2"}, "options '--perft' and '--level' cannot be combined"},
@@ -103,6 +107,8 @@ TEST(CommandLine, BadLinesGiveOneLineNamingTheFault)
         {{"--threads", "0"}, "option '--threads' takes a number from 1 to 256, not '0'"},
         {{"--perft", "3", "--threads", "2"}, "options '--perft' and '--threads' cannot be combined"},
         {{"--hash", "8", "--help"}, "options '--hash' and '--help' cannot be combined"},
+        {{"--level", "1", "--analyse", "--seed", "2"}, "options '--analyse' and '--seed' cannot be combined"},
+        {{"--analyse", "--solve"}, "options '--analyse' and '--solve' cannot be combined"},
         {{"x" + std::string(100, 'y')}, "unexpected argument 'x" + std::string(39, 'y') + "...'"},
     };
     for (const Row& row : rows) {

@@ -1,0 +1,479 @@
+// Fits the learned evaluation's weights by self-play.
+//
+// 1. Games: from random openings the engine plays itself (level 2, ties
+//    and an occasional move drawn at random), every position kept.
+// 2. Stage by stage from the end of the game backwards: positions with at
+//    most --exact empty squares are labelled by the exact solver, the
+//    others by a search of --depth plies over the weights already fitted
+//    for the later stages (its leaves lie there); then that stage's
+//    weights are fitted to the labels by least squares (conjugate
+//    gradients, a small ridge), one game in ten held out to measure.
+// 3. The weights file (--out) and the generated source (--source).
+//
+// Every phase saves its result in --work, and a rerun with the same
+// directory and options goes on from there. The same seed and options
+// give the same weights on any machine.
+//
+//   trainer --seed 1 --work DIR --out weights.bin --source src/engine/weights.cpp
+//   trainer --load weights.bin        loads a file and prints its checksum
+//   trainer --calibrate N --work DIR --games-file F [--weights FILE]
+//                                     the deviations for the selective search
+#include <algorithm>
+#include <bit>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "engine/endgame.h"
+#include "engine/engine.h"
+#include "engine/evaluate.h"
+#include "engine/patterns.h"
+#include "engine/search.h"
+#include "engine/table.h"
+
+namespace {
+
+struct Options {
+    std::uint64_t seed = 1;
+    int games = 32000;
+    int exact = 14;
+    int depth = 4;
+    int openingPlies = 8;
+    double ridge = 8;
+    int iterations = 40;
+    std::string work = "trainer-work", out, source, load, weights, gamesFile;
+    int calibrate = 0;
+};
+
+struct Sample {
+    Bitboard own, opp;
+    std::int32_t game;
+    std::int32_t label;  // hundredths of a disc
+};
+
+std::uint64_t Mix(std::uint64_t x)
+{
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
+}
+
+struct Random {
+    std::uint64_t state;
+    int Below(int n) { return static_cast<int>((Mix(state++) >> 33) % static_cast<std::uint64_t>(n)); }
+};
+
+int Nth(Bitboard moves, int k)
+{
+    for (; k > 0; --k)
+        moves &= moves - 1;
+    return std::countr_zero(moves);
+}
+
+double Seconds(std::chrono::steady_clock::time_point since)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
+}
+
+template <class T>
+bool ReadFile(const std::string& path, std::vector<T>& out)
+{
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return false;
+    std::fseek(f, 0, SEEK_END);
+    long size = std::ftell(f);
+    std::fseek(f, 0, SEEK_SET);
+    out.resize(static_cast<std::size_t>(size) / sizeof(T));
+    bool good = std::fread(out.data(), sizeof(T), out.size(), f) == out.size();
+    std::fclose(f);
+    return good;
+}
+
+template <class T>
+void WriteFile(const std::string& path, const std::vector<T>& data)
+{
+    std::string temporary = path + ".part";
+    std::FILE* f = std::fopen(temporary.c_str(), "wb");
+    if (!f || std::fwrite(data.data(), sizeof(T), data.size(), f) != data.size() || std::fclose(f) != 0) {
+        std::fprintf(stderr, "trainer: cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+    std::rename(temporary.c_str(), path.c_str());
+}
+
+std::vector<Sample> PlayGames(const Options& o)
+{
+    std::vector<Sample> samples;
+    for (int g = 0; g < o.games; ++g) {
+        Random random{Mix(o.seed * 1000003u + static_cast<std::uint64_t>(g))};
+        Position p{(Bitboard{1} << SquareOfCell(44)) | (Bitboard{1} << SquareOfCell(55)),
+                   (Bitboard{1} << SquareOfCell(45)) | (Bitboard{1} << SquareOfCell(54))};
+        for (int ply = 0;; ++ply) {
+            Bitboard moves = LegalMoves(p);
+            if (!moves) {
+                if (!LegalMoves(Pass(p)))
+                    break;
+                p = Pass(p);
+                continue;
+            }
+            samples.push_back({p.own, p.opp, g, 0});
+            int square;
+            if (ply < o.openingPlies || random.Below(16) == 0) {
+                square = Nth(moves, random.Below(std::popcount(moves)));
+            } else {
+                int best[64];
+                int n = BestMoves(p, 2, best);
+                square = best[random.Below(n)];
+            }
+            p = Play(p, square);
+        }
+    }
+    return samples;
+}
+
+int Empties(const Sample& s) { return std::popcount(~(s.own | s.opp)); }
+
+void Label(std::vector<Sample>& stage, const Options& o)
+{
+    for (Sample& s : stage) {
+        if (Empties(s) <= o.exact) {
+            engine::NewSearch();
+            s.label = 100 * engine::SolveBetween(s.own, s.opp, -64, 64);
+        } else {
+            int v = engine::SearchScore(s.own, s.opp, o.depth);
+            if (v > engine::EvalLimit)
+                v = 100 * (v - engine::WinScore);
+            else if (v < -engine::EvalLimit)
+                v = 100 * (v + engine::WinScore);
+            s.label = v;
+        }
+    }
+}
+
+// The canonical slot of every entry of a stage's weights.
+std::vector<std::int32_t> Slots()
+{
+    std::vector<std::int32_t> slot(engine::StageSize, -1);
+    int next = 0;
+    for (const engine::PatternKind& kind : engine::PatternKinds)
+        for (int i = 0; i < kind.size; ++i)
+            if (engine::CanonicalIndex(kind, i) == i)
+                slot[static_cast<std::size_t>(kind.offset + i)] = next++;
+    for (const engine::PatternKind& kind : engine::PatternKinds)
+        for (int i = 0; i < kind.size; ++i)
+            slot[static_cast<std::size_t>(kind.offset + i)] =
+                slot[static_cast<std::size_t>(kind.offset + engine::CanonicalIndex(kind, i))];
+    return slot;
+}
+
+struct Design {
+    std::vector<std::int32_t> features;  // engine::Features a row
+    std::vector<double> labels;
+    std::size_t Rows() const { return labels.size(); }
+};
+
+Design Build(const std::vector<Sample>& samples, const std::vector<std::int32_t>& slot)
+{
+    Design d;
+    for (const Sample& s : samples) {
+        int index[engine::Features];
+        engine::FeatureIndices(s.own, s.opp, index);
+        for (int i : index)
+            d.features.push_back(slot[static_cast<std::size_t>(i)]);
+        d.labels.push_back(s.label);
+    }
+    return d;
+}
+
+double Rms(const Design& d, const std::vector<double>& w)
+{
+    double sum = 0;
+    for (std::size_t r = 0; r < d.Rows(); ++r) {
+        double p = 0;
+        for (int f = 0; f < engine::Features; ++f)
+            p += w[static_cast<std::size_t>(d.features[r * engine::Features + static_cast<std::size_t>(f)])];
+        p = std::clamp(p, -6400.0, 6400.0);
+        sum += (p - d.labels[r]) * (p - d.labels[r]);
+    }
+    return d.Rows() ? std::sqrt(sum / static_cast<double>(d.Rows())) / 100 : 0;
+}
+
+// Least squares with a ridge, from w on: conjugate gradients on the
+// normal equations over the first rows of d.
+void Fit(const Design& d, std::size_t rows, double ridge, int iterations, std::vector<double>& w)
+{
+    std::size_t n = w.size();
+    auto times = [&](const std::vector<double>& x, std::vector<double>& out) {  // (A'A + ridge) x
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = ridge * x[i];
+        for (std::size_t r = 0; r < rows; ++r) {
+            const std::int32_t* f = &d.features[r * engine::Features];
+            double p = 0;
+            for (int k = 0; k < engine::Features; ++k)
+                p += x[static_cast<std::size_t>(f[k])];
+            for (int k = 0; k < engine::Features; ++k)
+                out[static_cast<std::size_t>(f[k])] += p;
+        }
+    };
+    std::vector<double> residual(n, 0), direction, product(n);
+    times(w, product);
+    for (std::size_t r = 0; r < rows; ++r)
+        for (int k = 0; k < engine::Features; ++k)
+            residual[static_cast<std::size_t>(d.features[r * engine::Features + static_cast<std::size_t>(k)])] += d.labels[r];
+    for (std::size_t i = 0; i < n; ++i)
+        residual[i] -= product[i];
+    direction = residual;
+    double rr = 0;
+    for (double v : residual)
+        rr += v * v;
+    for (int it = 0; it < iterations && rr > 1e-9; ++it) {
+        times(direction, product);
+        double dq = 0;
+        for (std::size_t i = 0; i < n; ++i)
+            dq += direction[i] * product[i];
+        double alpha = rr / dq;
+        double next = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            w[i] += alpha * direction[i];
+            residual[i] -= alpha * product[i];
+            next += residual[i] * residual[i];
+        }
+        for (std::size_t i = 0; i < n; ++i)
+            direction[i] = residual[i] + next / rr * direction[i];
+        rr = next;
+    }
+}
+
+std::vector<std::int16_t> Rounded(const std::vector<double>& w)
+{
+    std::vector<std::int16_t> out(w.size());
+    for (std::size_t i = 0; i < w.size(); ++i)
+        out[i] = static_cast<std::int16_t>(std::clamp(std::lround(w[i]), -32000L, 32000L));
+    return out;
+}
+
+std::vector<std::uint8_t> Encode(const std::vector<std::int16_t>& all)
+{
+    std::vector<std::uint8_t> out = {'S', 'K', 'W', '1'};
+    auto varint = [&](std::uint32_t v) {
+        for (; v >= 0x80; v >>= 7)
+            out.push_back(static_cast<std::uint8_t>(v | 0x80));
+        out.push_back(static_cast<std::uint8_t>(v));
+    };
+    for (std::size_t i = 0; i < all.size();) {
+        if (all[i] == 0) {
+            std::size_t run = 0;
+            while (i + run < all.size() && all[i + run] == 0)
+                ++run;
+            varint(0);
+            varint(static_cast<std::uint32_t>(run));
+            i += run;
+        } else {
+            std::int32_t v = all[i++];
+            varint(static_cast<std::uint32_t>((v << 1) ^ (v >> 31)));
+        }
+    }
+    return out;
+}
+
+void WriteSource(const std::string& path, const std::vector<std::uint8_t>& bytes, std::uint32_t checksum, const Options& o)
+{
+    static const char Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string text;
+    std::uint32_t bits = 0;
+    int held = 0;
+    for (std::uint8_t b : bytes) {
+        bits = bits << 8 | b;
+        for (held += 8; held >= 6; held -= 6)
+            text += Alphabet[(bits >> (held - 6)) & 63];
+    }
+    if (held)
+        text += Alphabet[(bits << (6 - held)) & 63];
+    std::FILE* f = std::fopen(path.c_str(), "w");
+    if (!f) {
+        std::fprintf(stderr, "trainer: cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+    std::fprintf(f,
+                 "// The built-in weights of the learned evaluation, generated by\n"
+                 "//   trainer --seed %llu --games %d --exact %d --depth %d --source ...\n"
+                 "// (bench/trainer.cpp); do not edit.\n"
+                 "#include \"engine/patterns.h\"\n\nnamespace engine {\n\n"
+                 "const std::uint32_t BuiltinWeightsChecksum = 0x%08Xu;\n\n"
+                 "const char* const BuiltinWeightLines[] = {\n",
+                 static_cast<unsigned long long>(o.seed), o.games, o.exact, o.depth, checksum);
+    for (std::size_t i = 0; i < text.size(); i += 76)
+        std::fprintf(f, "    \"%s\",\n", text.substr(i, 76).c_str());
+    std::fprintf(f, "};\n\nconst std::size_t BuiltinWeightLineCount = sizeof BuiltinWeightLines / sizeof *BuiltinWeightLines;\n\n"
+                    "} // namespace engine\n");
+    std::fclose(f);
+}
+
+// How far a search of ShallowDepth(d) plies lies from one of d plies:
+// the standard deviation of the difference, for bands of ten empty
+// squares, from positions of the held-out games, as the table the
+// selective search reads.
+int Calibrate(const Options& o, int count)
+{
+    constexpr int MaxDepth = 10;
+    if (!InitSearch())
+        return 1;
+    std::vector<Sample> samples;
+    if (!ReadFile(o.work + "/" + o.gamesFile, samples)) {
+        std::fprintf(stderr, "trainer: no games in %s/%s\n", o.work.c_str(), o.gamesFile.c_str());
+        return 1;
+    }
+    double sum[6][MaxDepth + 1] = {}, n[6] = {};
+    Random random{Mix(o.seed)};
+    for (int taken = 0; taken < count;) {
+        const Sample& x = samples[static_cast<std::size_t>(random.Below(static_cast<int>(samples.size())))];
+        int e = Empties(x);
+        if (x.game % 10 != 0 || e < 20)
+            continue;
+        ++taken;
+        int v[MaxDepth + 1];
+        for (int d = 1; d <= MaxDepth; ++d)
+            v[d] = engine::SearchScore(x.own, x.opp, d);
+        if (std::abs(v[MaxDepth]) > engine::EvalLimit || std::abs(v[1]) > engine::EvalLimit)
+            continue;
+        int band = std::min(e, 59) / 10;
+        n[band] += 1;
+        for (int d = 3; d <= MaxDepth; ++d) {
+            int shallow = d / 4 * 2 + (d & 1);
+            sum[band][d] += static_cast<double>(v[d] - v[shallow]) * (v[d] - v[shallow]);
+        }
+    }
+    for (int band = 0; band < 6; ++band) {
+        int from = std::clamp(band, 2, 5);
+        std::printf("    {0, 0, 0");
+        for (int d = 3; d <= 12; ++d) {
+            int dd = std::min(d, MaxDepth);
+            std::printf(", %.0f", n[from] ? std::sqrt(sum[from][dd] / n[from]) : 0.0);
+        }
+        std::printf("},  // %d-%d empty squares (%.0f positions)\n", 10 * band, 10 * band + 9, n[from]);
+    }
+    return 0;
+}
+
+int LoadAndShow(const std::string& path)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFile(path, bytes) || !engine::LoadWeights(bytes.data(), bytes.size())) {
+        std::fprintf(stderr, "trainer: %s is not a weights file\n", path.c_str());
+        return 1;
+    }
+    std::printf("loaded %s: %zu bytes, checksum 0x%08X\n", path.c_str(), bytes.size(), engine::WeightsChecksum());
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        const char* v = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (!v) {
+            std::fprintf(stderr, "trainer: %s needs a value\n", a.c_str());
+            return 2;
+        }
+        ++i;
+        if (a == "--seed") o.seed = std::strtoull(v, nullptr, 10);
+        else if (a == "--games") o.games = std::atoi(v);
+        else if (a == "--exact") o.exact = std::atoi(v);
+        else if (a == "--depth") o.depth = std::atoi(v);
+        else if (a == "--ridge") o.ridge = std::atof(v);
+        else if (a == "--iterations") o.iterations = std::atoi(v);
+        else if (a == "--work") o.work = v;
+        else if (a == "--out") o.out = v;
+        else if (a == "--source") o.source = v;
+        else if (a == "--load") o.load = v;
+        else if (a == "--weights") o.weights = v;
+        else if (a == "--calibrate") o.calibrate = std::atoi(v);
+        else if (a == "--games-file") o.gamesFile = v;
+        else {
+            std::fprintf(stderr, "usage: trainer [--seed S] [--games N] [--exact E] [--depth D] [--ridge R] "
+                                 "[--iterations I] [--work DIR] [--out FILE] [--source FILE] | --load FILE\n");
+            return 2;
+        }
+    }
+    if (!o.load.empty())
+        return LoadAndShow(o.load);
+    if (o.calibrate) {
+        std::vector<std::uint8_t> bytes;
+        if (!o.weights.empty() && (!ReadFile(o.weights, bytes) || !engine::LoadWeights(bytes.data(), bytes.size())))
+            return 1;
+        return Calibrate(o, o.calibrate);
+    }
+    if (!InitSearch())
+        return 1;
+    std::string mkdir = "mkdir -p '" + o.work + "'";
+    if (std::system(mkdir.c_str()) != 0)
+        return 1;
+    auto start = std::chrono::steady_clock::now();
+    std::string tag = o.work + "/s" + std::to_string(o.seed) + "-g" + std::to_string(o.games) + "-e" +
+                      std::to_string(o.exact) + "-d" + std::to_string(o.depth);
+
+    std::vector<Sample> samples;
+    if (!ReadFile(tag + "-games.bin", samples)) {
+        samples = PlayGames(o);
+        WriteFile(tag + "-games.bin", samples);
+    }
+    std::printf("%zu positions from %d games (%.0f s)\n", samples.size(), o.games, Seconds(start));
+
+    const std::vector<std::int32_t> slot = Slots();
+    const int count = engine::CanonicalCount();
+    std::vector<std::int16_t> all;
+    std::vector<double> w(static_cast<std::size_t>(count), 0.0);
+    std::printf("stage empties  train  held-out  rms(held-out, discs) at 1/8 1/4 1/2 all of train   seconds\n");
+    for (int s = 0; s < engine::Stages; ++s) {
+        std::string path = tag + "-stage" + std::to_string(s) + ".bin";
+        std::vector<std::int16_t> fitted;
+        if (!ReadFile(path, fitted) || fitted.size() != static_cast<std::size_t>(count)) {
+            auto t = std::chrono::steady_clock::now();
+            std::vector<Sample> train, held;
+            for (const Sample& x : samples)
+                if (engine::StageOf(Empties(x)) == s && Empties(x) < 60)
+                    (x.game % 10 == 0 ? held : train).push_back(x);
+            Label(train, o);
+            Label(held, o);
+            Design dt = Build(train, slot), dh = Build(held, slot);
+            double rms[4];
+            for (int part = 0; part < 4; ++part) {
+                std::vector<double> trial = w;  // from the later stage's weights
+                Fit(dt, dt.Rows() >> (3 - part), o.ridge, o.iterations, trial);
+                rms[part] = Rms(dh, trial);
+                if (part == 3)
+                    w = trial;
+            }
+            fitted = Rounded(w);
+            WriteFile(path, fitted);
+            std::printf("%5d %3d-%-3d %7zu %8zu  %6.2f %6.2f %6.2f %6.2f  %8.0f\n", s, 4 * s, 4 * s + 3, dt.Rows(),
+                        dh.Rows(), rms[0], rms[1], rms[2], rms[3], Seconds(t));
+            std::fflush(stdout);
+        } else {
+            for (int i = 0; i < count; ++i)
+                w[static_cast<std::size_t>(i)] = fitted[static_cast<std::size_t>(i)];
+        }
+        // Searches for the next stage reach down into this one, and start
+        // from these weights where they stay in that stage.
+        for (int t = s; t < engine::Stages; ++t)
+            engine::SetCanonicalWeights(t, fitted.data());
+        all.insert(all.end(), fitted.begin(), fitted.end());
+    }
+
+    std::vector<std::uint8_t> bytes = Encode(all);
+    std::uint32_t checksum = engine::WeightsChecksum();
+    if (!o.out.empty())
+        WriteFile(o.out, bytes);
+    if (!o.source.empty())
+        WriteSource(o.source, bytes, checksum, o);
+    std::printf("weights: %zu bytes, checksum 0x%08X, %.0f s in all\n", bytes.size(), checksum, Seconds(start));
+}

@@ -1,0 +1,264 @@
+#include "engine/patterns.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "engine/evaluate.h"
+#include "engine/movegen.h"
+
+namespace engine {
+
+// Edge with X squares: the first row's eight cells, then squares 9 and 14,
+// mirrored left to right. Corner: the 3x3 squares (digit 3 * row + column),
+// mirrored about the diagonal. Lines and diagonals: reversed.
+const PatternKind PatternKinds[Kinds] = {
+    {0, 10, 59049, {7, 6, 5, 4, 3, 2, 1, 0, 9, 8}},
+    {59049, 9, 19683, {0, 3, 6, 1, 4, 7, 2, 5, 8}},
+    {78732, 8, 6561, {7, 6, 5, 4, 3, 2, 1, 0}},
+    {85293, 8, 6561, {7, 6, 5, 4, 3, 2, 1, 0}},
+    {91854, 8, 6561, {7, 6, 5, 4, 3, 2, 1, 0}},
+    {98415, 8, 6561, {7, 6, 5, 4, 3, 2, 1, 0}},
+    {104976, 7, 2187, {6, 5, 4, 3, 2, 1, 0}},
+    {107163, 6, 729, {5, 4, 3, 2, 1, 0}},
+    {107892, 5, 243, {4, 3, 2, 1, 0}},
+    {108135, 4, 81, {3, 2, 1, 0}},
+    {108216, 0, 80, {}},  // moves of the side to move, then of the opponent
+    {108296, 0, 4, {}},   // empty squares modulo 4
+};
+
+namespace {
+
+enum Kind { Edge, Corner, Line2, Line3, Line4, Diagonal8, Diagonal7, Diagonal6, Diagonal5, Diagonal4, Mobility, Parity };
+
+// A row's bits as base-3 digits of value 1.
+constexpr auto Ternary = [] {
+    std::array<int, 256> t{};
+    for (int b = 0; b < 256; ++b)
+        for (int i = 7; i >= 0; --i)
+            t[static_cast<std::size_t>(b)] = 3 * t[static_cast<std::size_t>(b)] + (b >> i & 1);
+    return t;
+}();
+
+constexpr Bitboard Transpose(Bitboard x)
+{
+    Bitboard t = 0x0F0F0F0F00000000ull & (x ^ (x << 28));
+    x ^= t ^ (t >> 28);
+    t = 0x3333000033330000ull & (x ^ (x << 14));
+    x ^= t ^ (t >> 14);
+    t = 0x5500550055005500ull & (x ^ (x << 7));
+    return x ^ t ^ (t >> 7);
+}
+
+constexpr Bitboard Mirror(Bitboard x)
+{
+    x = ((x >> 1) & 0x5555555555555555ull) | ((x & 0x5555555555555555ull) << 1);
+    x = ((x >> 2) & 0x3333333333333333ull) | ((x & 0x3333333333333333ull) << 2);
+    return ((x >> 4) & 0x0F0F0F0F0F0F0F0Full) | ((x & 0x0F0F0F0F0F0F0F0Full) << 4);
+}
+
+constexpr Bitboard FlipRows(Bitboard x)
+{
+    x = ((x >> 8) & 0x00FF00FF00FF00FFull) | ((x & 0x00FF00FF00FF00FFull) << 8);
+    x = ((x >> 16) & 0x0000FFFF0000FFFFull) | ((x & 0x0000FFFF0000FFFFull) << 16);
+    return (x >> 32) | (x << 32);
+}
+
+static_assert(Transpose(Bitboard{1} << 1) == Bitboard{1} << 8);
+static_assert(Mirror(1) == Bitboard{1} << 7);
+static_assert(FlipRows(1) == Bitboard{1} << 56);
+
+// A diagonal's squares, read into a byte by column.
+constexpr int DiagonalByte(Bitboard b, Bitboard mask) { return static_cast<int>(((b & mask) * 0x0101010101010101ull) >> 56); }
+constexpr Bitboard MainDiagonal = 0x8040201008040201ull;
+
+int Cell(Bitboard own, Bitboard opp, int square) { return static_cast<int>((own >> square & 1) + 2 * (opp >> square & 1)); }
+
+int Row(Bitboard own, Bitboard opp, int shift)
+{
+    return Ternary[(own >> shift) & 0xFF] + 2 * Ternary[(opp >> shift) & 0xFF];
+}
+
+int Diagonal(Bitboard own, Bitboard opp, int column)
+{
+    Bitboard mask = MainDiagonal >> (8 * column);  // from square column down to the last column
+    return Ternary[static_cast<std::size_t>(DiagonalByte(own, mask) >> column)] +
+           2 * Ternary[static_cast<std::size_t>(DiagonalByte(opp, mask) >> column)];
+}
+
+int CornerIndex(Bitboard b)
+{
+    return Ternary[b & 7] + 27 * Ternary[(b >> 8) & 7] + 729 * Ternary[(b >> 16) & 7];
+}
+
+std::int16_t Weights[Stages][StageSize];
+bool Loaded = false;
+
+} // namespace
+
+void FeatureIndices(Bitboard own, Bitboard opp, int (&index)[Features])
+{
+    const Bitboard ownTurned[4] = {own, Mirror(Transpose(own)), FlipRows(Mirror(own)), FlipRows(Transpose(own))};
+    const Bitboard oppTurned[4] = {opp, Mirror(Transpose(opp)), FlipRows(Mirror(opp)), FlipRows(Transpose(opp))};
+    const PatternKind* k = PatternKinds;
+    int n = 0;
+    for (int r = 0; r < 4; ++r) {
+        Bitboard o = ownTurned[r], p = oppTurned[r];
+        index[n++] = k[Edge].offset + Row(o, p, 0) + 6561 * Cell(o, p, 9) + 19683 * Cell(o, p, 14);
+        index[n++] = k[Corner].offset + CornerIndex(o) + 2 * CornerIndex(p);
+        index[n++] = k[Line2].offset + Row(o, p, 8);
+        index[n++] = k[Line3].offset + Row(o, p, 16);
+        index[n++] = k[Line4].offset + Row(o, p, 24);
+        index[n++] = k[Diagonal7].offset + Diagonal(o, p, 1);
+        index[n++] = k[Diagonal6].offset + Diagonal(o, p, 2);
+        index[n++] = k[Diagonal5].offset + Diagonal(o, p, 3);
+        index[n++] = k[Diagonal4].offset + Diagonal(o, p, 4);
+    }
+    // The main diagonals once each: a half turn maps each onto itself.
+    index[n++] = k[Diagonal8].offset + Diagonal(own, opp, 0);
+    index[n++] = k[Diagonal8].offset + Diagonal(ownTurned[1], oppTurned[1], 0);
+    index[n++] = k[Mobility].offset + std::min(Count(Moves(own, opp)), 39);
+    index[n++] = k[Mobility].offset + 40 + std::min(Count(Moves(opp, own)), 39);
+    index[n++] = k[Parity].offset + Count(~(own | opp)) % 4;
+}
+
+int CanonicalIndex(const PatternKind& kind, int index)
+{
+    if (kind.digits == 0)
+        return index;
+    int reflected = 0, rest = index;
+    constexpr int Powers[10] = {1, 3, 9, 27, 81, 243, 729, 2187, 6561, 19683};
+    for (int i = 0; i < kind.digits; ++i, rest /= 3)
+        reflected += rest % 3 * Powers[kind.reflect[i]];
+    return std::min(index, reflected);
+}
+
+int PatternEvaluate(Bitboard own, Bitboard opp)
+{
+    int index[Features];
+    FeatureIndices(own, opp, index);
+    const std::int16_t* w = Weights[StageOf(Count(~(own | opp)))];
+    int sum = 0;
+    for (int i : index)
+        sum += w[i];
+    return std::clamp(sum, -EvalLimit, EvalLimit);
+}
+
+int CanonicalCount()
+{
+    int count = 0;
+    for (const PatternKind& kind : PatternKinds)
+        for (int i = 0; i < kind.size; ++i)
+            count += CanonicalIndex(kind, i) == i;
+    return count;
+}
+
+void CanonicalWeights(int stage, std::int16_t* out)
+{
+    for (const PatternKind& kind : PatternKinds)
+        for (int i = 0; i < kind.size; ++i)
+            if (CanonicalIndex(kind, i) == i)
+                *out++ = Weights[stage][kind.offset + i];
+}
+
+bool LoadWeights(const std::uint8_t* data, std::size_t size)
+{
+    static constexpr std::uint8_t Magic[4] = {'S', 'K', 'W', '1'};
+    if (size < 4 || !std::equal(Magic, Magic + 4, data))
+        return false;
+    std::size_t at = 4;
+    auto varint = [&](std::uint32_t& v) {
+        v = 0;
+        for (int shift = 0; shift < 35; shift += 7) {
+            if (at == size)
+                return false;
+            std::uint8_t byte = data[at++];
+            v |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
+            if (!(byte & 0x80))
+                return true;
+        }
+        return false;
+    };
+    int total = Stages * CanonicalCount();
+    std::vector<std::int16_t> values;
+    values.reserve(static_cast<std::size_t>(total));
+    while (static_cast<int>(values.size()) < total) {
+        std::uint32_t v;
+        if (!varint(v))
+            return false;
+        if (v == 0) {
+            std::uint32_t run;
+            if (!varint(run) || run == 0 || run > static_cast<std::uint32_t>(total) - values.size())
+                return false;
+            values.insert(values.end(), run, 0);
+        } else {
+            std::int32_t w = static_cast<std::int32_t>(v >> 1) ^ -static_cast<std::int32_t>(v & 1);
+            if (w < -32768 || w > 32767)
+                return false;
+            values.push_back(static_cast<std::int16_t>(w));
+        }
+    }
+    if (at != size)
+        return false;
+
+    for (int s = 0; s < Stages; ++s)
+        SetCanonicalWeights(s, values.data() + static_cast<std::size_t>(s) * static_cast<std::size_t>(total / Stages));
+    return true;
+}
+
+void SetCanonicalWeights(int stage, const std::int16_t* in)
+{
+    // Each entry's canonical one, worked out once.
+    static const std::vector<int> canonical = [] {
+        std::vector<int> c(StageSize);
+        for (const PatternKind& kind : PatternKinds)
+            for (int i = 0; i < kind.size; ++i)
+                c[static_cast<std::size_t>(kind.offset + i)] = kind.offset + CanonicalIndex(kind, i);
+        return c;
+    }();
+    std::int16_t* w = Weights[stage];
+    for (int i = 0; i < StageSize; ++i)
+        if (canonical[static_cast<std::size_t>(i)] == i)
+            w[i] = *in++;
+    for (int i = 0; i < StageSize; ++i)
+        w[i] = w[canonical[static_cast<std::size_t>(i)]];
+    Loaded = true;
+}
+
+std::uint32_t WeightsChecksum()
+{
+    std::uint32_t h = 2166136261u;
+    std::vector<std::int16_t> w(static_cast<std::size_t>(CanonicalCount()));
+    for (int s = 0; s < Stages; ++s) {
+        CanonicalWeights(s, w.data());
+        for (std::int16_t v : w)
+            for (int byte : {v & 0xFF, (v >> 8) & 0xFF})
+                h = (h ^ static_cast<std::uint32_t>(byte)) * 16777619u;
+    }
+    return h;
+}
+
+void UseBuiltinWeights()
+{
+    if (Loaded)
+        return;
+    auto value = [](char c) {
+        return c >= 'A' && c <= 'Z' ? c - 'A' : c >= 'a' && c <= 'z' ? c - 'a' + 26 : c >= '0' && c <= '9' ? c - '0' + 52 : c == '+' ? 62 : 63;
+    };
+    std::vector<std::uint8_t> bytes;
+    std::uint32_t bits = 0;
+    int held = 0;
+    for (std::size_t line = 0; line < BuiltinWeightLineCount; ++line) {
+        for (const char* c = BuiltinWeightLines[line]; *c; ++c) {
+            bits = bits << 6 | static_cast<std::uint32_t>(value(*c));
+            if ((held += 6) >= 8) {
+                held -= 8;
+                bytes.push_back(static_cast<std::uint8_t>(bits >> held));
+            }
+        }
+    }
+    LoadWeights(bytes.data(), bytes.size());
+    Loaded = true;
+}
+
+} // namespace engine

@@ -1,0 +1,62 @@
+// The learned evaluation: board patterns (edges with their X squares,
+// corner squares, the lines parallel to the edges, diagonals) looked up
+// in weight tables for each stage of the game, plus mobility, summed in
+// hundredths of a disc of final margin. The weights come from the
+// project's trainer and are built into the program.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/engine.h"
+
+namespace engine {
+
+// Stages by empty squares, four to a stage.
+inline constexpr int Stages = 15;
+constexpr int StageOf(int empties) { return (empties < 59 ? empties : 59) / 4; }
+
+// One kind of pattern: its cells, as base-3 digits (0 empty, 1 own,
+// 2 opponent's), and the reflection that maps it onto itself, which
+// gives it the same weight as its mirror image.
+struct PatternKind {
+    int offset;   // of its table in a stage's weights
+    int digits;   // 0 for a plain table (mobility, parity)
+    int size;     // entries
+    int reflect[10];
+};
+inline constexpr int Kinds = 12;
+extern const PatternKind PatternKinds[Kinds];
+inline constexpr int StageSize = 108300;
+
+// The lookups of one position: an index into a stage's weights each.
+inline constexpr int Features = 41;
+void FeatureIndices(Bitboard own, Bitboard opp, int (&index)[Features]);
+
+// The index an entry shares its weight with: the smaller of it and its
+// reflection.
+int CanonicalIndex(const PatternKind& kind, int index);
+
+int PatternEvaluate(Bitboard own, Bitboard opp);
+
+// The weights as stored: for each stage and kind the canonical entries in
+// order, zigzag varints, a zero followed by the length of a run of zeros.
+// Replaces the weights in use; false (and nothing changed) when data is
+// not such a file.
+bool LoadWeights(const std::uint8_t* data, std::size_t size);
+// The canonical weights of a stage in file order, for the trainer.
+int CanonicalCount();
+void CanonicalWeights(int stage, std::int16_t* out);
+// Replaces one stage's weights with canonical ones in file order.
+void SetCanonicalWeights(int stage, const std::int16_t* in);
+// FNV-1a over every canonical weight in file order, as 16-bit little-endian.
+std::uint32_t WeightsChecksum();
+// Loads the built-in weights once; the searches call it.
+void UseBuiltinWeights();
+
+// The built-in weights file, base-64 text in short lines (generated).
+extern const char* const BuiltinWeightLines[];
+extern const std::size_t BuiltinWeightLineCount;
+extern const std::uint32_t BuiltinWeightsChecksum;
+
+} // namespace engine

@@ -1,0 +1,88 @@
+// The learned evaluation: built-in weights as the trainer wrote them, and
+// the same value for a position turned or mirrored.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <random>
+#include <vector>
+
+#include "engine/engine.h"
+#include "engine/patterns.h"
+
+namespace {
+
+// The image of a position under one of the eight symmetries of the board,
+// square by square.
+Bitboard Image(Bitboard b, int symmetry)
+{
+    Bitboard out = 0;
+    for (int s = 0; s < 64; ++s) {
+        if (!(b >> s & 1))
+            continue;
+        int row = s / 8, column = s % 8;
+        if (symmetry & 1)
+            column = 7 - column;
+        if (symmetry & 2)
+            row = 7 - row;
+        if (symmetry & 4)
+            std::swap(row, column);
+        out |= Bitboard{1} << (8 * row + column);
+    }
+    return out;
+}
+
+std::vector<Position> RandomPositions(unsigned seed, int count)
+{
+    std::mt19937 rng(seed);
+    std::vector<Position> out;
+    Position start{(Bitboard{1} << 27) | (Bitboard{1} << 36), (Bitboard{1} << 28) | (Bitboard{1} << 35)};
+    while (static_cast<int>(out.size()) < count) {
+        Position p = start;
+        for (int plies = static_cast<int>(rng() % 58); plies > 0; --plies) {
+            Bitboard moves = LegalMoves(p);
+            if (!moves) {
+                p = Pass(p);
+                if (!LegalMoves(p))
+                    break;
+                continue;
+            }
+            for (int k = static_cast<int>(rng() % static_cast<unsigned>(std::popcount(moves))); k > 0; --k)
+                moves &= moves - 1;
+            p = Play(p, std::countr_zero(moves));
+        }
+        out.push_back(p);
+    }
+    return out;
+}
+
+TEST(Patterns, BuiltInWeightsMatchTheTrainersChecksum)
+{
+    engine::UseBuiltinWeights();
+    EXPECT_EQ(engine::WeightsChecksum(), engine::BuiltinWeightsChecksum);
+}
+
+TEST(Patterns, SymmetricImagesEvaluateTheSame)
+{
+    engine::UseBuiltinWeights();
+    const int count = engine::CanonicalCount();
+    std::vector<std::vector<std::int16_t>> saved(engine::Stages, std::vector<std::int16_t>(static_cast<std::size_t>(count)));
+    // Random weights, so that every entry tells.
+    std::mt19937 rng(21);
+    for (int s = 0; s < engine::Stages; ++s) {
+        engine::CanonicalWeights(s, saved[static_cast<std::size_t>(s)].data());
+        std::vector<std::int16_t> w(static_cast<std::size_t>(count));
+        for (std::int16_t& v : w)
+            v = static_cast<std::int16_t>(static_cast<int>(rng() % 201) - 100);
+        engine::SetCanonicalWeights(s, w.data());
+    }
+    for (const Position& p : RandomPositions(5, 300)) {
+        int value = engine::PatternEvaluate(p.own, p.opp);
+        for (int symmetry = 1; symmetry < 8; ++symmetry)
+            ASSERT_EQ(engine::PatternEvaluate(Image(p.own, symmetry), Image(p.opp, symmetry)), value)
+                << std::hex << p.own << " " << p.opp << " symmetry " << symmetry;
+    }
+    for (int s = 0; s < engine::Stages; ++s)
+        engine::SetCanonicalWeights(s, saved[static_cast<std::size_t>(s)].data());
+}
+
+} // namespace

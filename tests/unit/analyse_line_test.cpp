@@ -1,0 +1,44 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "analyse.h"
+#include "engine/engine.h"
+
+namespace {
+
+TEST(AnalyseLine, Answers)
+{
+    ASSERT_TRUE(InitSearch());
+    const std::string almostFull = "-O" + std::string(62, 'X');  // cell 11 empty, 12 white
+    // Cells 11 and 18 empty; X takes one corner and O the other or X both.
+    struct Row {
+        std::string line;
+        int level;
+        std::string answer;  // a prefix when it ends in a space
+    };
+    const Row rows[] = {
+        {almostFull + " X", 2, "11 64\n"},
+        {almostFull + " X\r", MaxLevel, "11 64\n"},
+        {almostFull + " O", MaxLevel, "pass -64\n"},
+        {std::string(64, 'O') + " X", 2, "end -64\n"},
+        {std::string(64, '-') + " X", MaxLevel, "end 0\n"},
+        // The four first moves are one move turned about the board.
+        {std::string(27, '-') + "OX------XO" + std::string(27, '-') + " X", 1, "34,43,56,65 "},
+        {std::string(27, '-') + "OX------XO" + std::string(27, '-') + " O", 3, "35,46,53,64 "},
+        {std::string(27, '-') + "OX------XO" + std::string(27, '-') + " O", 0, "35,46,53,64 0\n"},
+    };
+    for (const Row& row : rows) {
+        char answer[200];
+        EXPECT_TRUE(AnswerAnalyseLine(row.line, row.level, answer)) << row.line;
+        if (row.answer.back() == ' ')
+            EXPECT_EQ(std::string(answer).substr(0, row.answer.size()), row.answer) << row.line;
+        else
+            EXPECT_EQ(answer, row.answer) << row.line;
+    }
+    char answer[200];
+    EXPECT_FALSE(AnswerAnalyseLine(std::string(63, '-') + " X", MaxLevel, answer));
+    EXPECT_STREQ(answer, "error: 65 characters, not 66: 64 cells of X, O or -, a space, and X or O to move\n");
+}
+
+} // namespace
