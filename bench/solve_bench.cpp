@@ -5,7 +5,7 @@
 //
 // KIND is "random" (positions from uniformly random games) or "levels"
 // (four random plies, then level 1 against level 2). "games:N" instead
-// times every move of level 5 in N games against the random player. Built against an
+// times every move of the top level in N games against the random player. Built against an
 // older engine with -DSOLVE_BENCH_BEFORE it measures that engine the same way.
 // --print writes the positions as --solve lines instead.
 #include <algorithm>
@@ -130,8 +130,8 @@ int main(int argc, char** argv)
                 }
             }
             std::sort(times.begin(), times.end());
-            std::printf("level 5 against random, %d games, %zu moves: median %.3f s, slowest %.3f s\n", games,
-                        times.size(), times[times.size() / 2], times.back());
+            std::printf("level %d against random, %d games, %zu moves: median %.3f s, slowest %.3f s\n", MaxLevel,
+                        games, times.size(), times[times.size() / 2], times.back());
             std::fflush(stdout);
             continue;
         }
