@@ -102,8 +102,9 @@ int main(int argc, char** argv)
             continue;
         }
         if (arg.starts_with("games:")) {
-            // Level 5 against the random player, each colour in turn: the
-            // time of every level-5 move.
+            // The top level against the random player, each colour in
+            // turn: the time of every top-level move. A move over a second
+            // is shown on standard error as a --solve line.
             int games = std::atoi(arg.c_str() + 6);
             std::vector<double> times;
             for (int game = 0; game < games; ++game) {
@@ -125,6 +126,13 @@ int main(int argc, char** argv)
                         auto t = std::chrono::steady_clock::now();
                         n = BestMoves(p, MaxLevel, best);
                         times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count());
+                        if (times.back() > 1) {
+                            char line[65] = {};
+                            for (int sq = 0; sq < 64; ++sq)
+                                line[sq] = p.own >> sq & 1 ? 'X' : p.opp >> sq & 1 ? 'O' : '-';
+                            std::fprintf(stderr, "game %d, %d empties, %.2f s: %s X\n", game, Empties(p), times.back(),
+                                         line);
+                        }
                     }
                     p = Play(p, best[Below(n)]);
                 }

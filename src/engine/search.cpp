@@ -28,6 +28,7 @@ Level Levels[MaxLevel + 1] = {{0, 0, Hand},       {1, 0, Patterns},   {2, 8, Pat
                               {6, 12, Selective}, {8, 14, Selective}, {11, 16, Selective}, {16, 20, Selective}};
 
 constexpr int Infinity = 32000;
+constexpr std::uint64_t MoveNodes = 1'000'000;
 
 // A finished game: over the learned evaluation as its margin in the same
 // hundredths of a disc, so that selective cuts work near the end as well.
@@ -226,14 +227,18 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
     NewSearch();
     if (l.style != Hand)
         UseBuiltinWeights();
+    // A fixed amount of work, never the clock: where little is cut (a
+    // lopsided position, far outside the evaluation's range) deepening
+    // stops once the move has cost MoveNodes positions.
+    std::uint64_t start = SearchNodes;
     int ties = 1;
-    for (int depth = 1; depth <= l.depth; ++depth)
+    for (int depth = 1; depth <= l.depth && (depth == 1 || SearchNodes - start < MoveNodes); ++depth)
         ties = l.style == Hand ? EqualBest<Hand>(list, n, depth)
                : l.style == Patterns ? EqualBest<Patterns>(list, n, depth) : EqualBest<Selective>(list, n, depth);
     for (int i = 0; i < ties; ++i)
         moves[i] = list[i].square;
     std::sort(moves, moves + ties);
-    discs = DiscsOfScore(list[0].key);
+    discs = std::clamp(DiscsOfScore(list[0].key), -64, 64);  // an estimate can overshoot what the board holds
     return ties;
 }
 

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "analyse.h"
+#include "engine/endgame.h"
 #include "engine/engine.h"
 
 namespace {
@@ -42,3 +45,22 @@ TEST(AnalyseLine, Answers)
 }
 
 } // namespace
+
+// Far outside the evaluation's range little is cut: the top level still
+// answers with a bounded amount of work and a margin the board can hold.
+TEST(AnalyseLine, LopsidedMiddleGameIsBoundedInWorkAndEstimate)
+{
+    ASSERT_TRUE(InitSearch());
+    const char* lines[] = {
+        "------OX---O-OOX----OXOX--OOOOO----OOOOO------------------------ X",
+        "---OOXXX---OOXXX----OOOX--OOOOO----OOOOO------------------------ X",
+    };
+    for (const char* line : lines) {
+        std::uint64_t before = engine::SearchNodes;
+        char answer[200];
+        ASSERT_TRUE(AnswerAnalyseLine(line, MaxLevel, answer)) << line;
+        EXPECT_LT(engine::SearchNodes - before, 20'000'000u) << line;
+        int estimate = std::atoi(std::strchr(answer, ' ') + 1);
+        EXPECT_LE(std::abs(estimate), 64) << answer;
+    }
+}
