@@ -22,6 +22,12 @@ bool Holds(const TableEntry& e, Bitboard own, Bitboard opp)
     return e.generation == Generation && e.own == own && e.opp == opp;
 }
 
+// The slot of the pair that holds the position from this search, or null.
+TableEntry* Find(TableEntry* pair, Bitboard own, Bitboard opp)
+{
+    return Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
+}
+
 class PairLock {
 public:
     PairLock(std::size_t pair, bool shared) : lock_(shared ? &Locks[pair / 2] : nullptr)
@@ -46,7 +52,7 @@ private:
 void StoreAt(TableEntry* pair, Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value,
              int move)
 {
-    TableEntry* e = Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
+    TableEntry* e = Find(pair, own, opp);
     if (e && (e->depth != depth || e->exact != exact))
         *e = {own, opp, Generation, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1, exact};
     if (!e) {
@@ -82,8 +88,7 @@ const TableEntry* Probe(Bitboard own, Bitboard opp)
 {
     if (!Table)
         return nullptr;
-    TableEntry* pair = &Table[PairIndex(own, opp)];
-    return Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
+    return Find(&Table[PairIndex(own, opp)], own, opp);
 }
 
 void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move)
@@ -98,8 +103,7 @@ bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry, bool shared)
         return false;
     std::size_t index = PairIndex(own, opp);
     PairLock lock(index, shared);
-    const TableEntry* pair = &Table[index];
-    const TableEntry* e = Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
+    const TableEntry* e = Find(&Table[index], own, opp);
     if (e)
         entry = *e;
     return e != nullptr;
