@@ -262,6 +262,18 @@ int OrderKey(const Candidate& c)
 
 constexpr int Infinity = 32000;
 
+// Lowest key first, equal keys in their order; lists are short.
+void SortByKey(Candidate* list, int n)
+{
+    for (int i = 1; i < n; ++i) {
+        Candidate c = list[i];
+        int j = i;
+        for (; j > 0 && list[j - 1].key > c.key; --j)
+            list[j] = list[j - 1];
+        list[j] = c;
+    }
+}
+
 // A plain search with the evaluation at its leaves, to order moves and
 // to guess the value.
 int Shallow(Worker& w, Bitboard own, Bitboard opp, int depth, int alpha, int beta)
@@ -340,6 +352,9 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
 
     Candidate list[32];
     int n = ListCandidates(own, opp, moves, list);
+    if (empties >= EtcEmpties)
+        for (const Candidate& c : std::span(list, n))
+            Prefetch(c.own, c.opp);
     for (Candidate& c : std::span(list, n)) {
         // A reply already known to fail low cuts here at once.
         if (empties >= EtcEmpties) {
@@ -348,7 +363,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
         }
         c.key = c.square == tableMove ? INT_MIN : StaticKey(w, c, empties);
     }
-    std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
+    SortByKey(list, n);
 
     bool marking = w.shared && empties > BusyEmpties;
     BusyMark mark(w.shared && empties >= BusyEmpties ? BusyKey(own, opp) : 0);

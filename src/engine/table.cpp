@@ -15,6 +15,8 @@ TableEntry* Table = nullptr;
 std::atomic<std::uint8_t>* Locks = nullptr;
 std::uint32_t Generation = 0;
 
+static_assert(sizeof(TableEntry) == 32, "a pair of slots fills one cache line");
+
 std::size_t PairIndex(Bitboard own, Bitboard opp) { return static_cast<std::size_t>(Hash(own, opp)) & (Slots - 2); }
 
 bool Holds(const TableEntry& e, Bitboard own, Bitboard opp)
@@ -84,6 +86,12 @@ std::uint64_t Hash(Bitboard own, Bitboard opp)
 
 void NewSearch() { ++Generation; }
 
+void Prefetch(Bitboard own, Bitboard opp)
+{
+    if (Table)
+        __builtin_prefetch(&Table[PairIndex(own, opp)]);
+}
+
 const TableEntry* Probe(Bitboard own, Bitboard opp)
 {
     if (!Table)
@@ -132,12 +140,15 @@ bool InitSearch()
     if (!Table) {
         // The largest power of two of slots that fits, whatever the entry's padding.
         Slots = std::bit_floor((std::size_t{static_cast<unsigned>(Megabytes)} << 20) / sizeof(TableEntry));
-        Table = new (std::nothrow) TableEntry[Slots]();
-        Locks = Table ? new (std::nothrow) std::atomic<std::uint8_t>[Slots / 2]() : nullptr;
-        if (Table && !Locks) {
-            delete[] Table;
-            Table = nullptr;
-        }
+        // A pair of slots on one cache line: a probe costs one miss.
+        constexpr std::align_val_t Line{64};
+        std::size_t bytes = Slots * sizeof(TableEntry);
+        void* memory = ::operator new[](bytes, Line, std::nothrow);
+        Locks = memory ? new (std::nothrow) std::atomic<std::uint8_t>[Slots / 2]() : nullptr;
+        if (memory && !Locks)
+            ::operator delete[](memory, Line);
+        else if (memory)
+            Table = new (memory) TableEntry[Slots]();
         Generation = 0;
     }
     return Table != nullptr;

@@ -45,6 +45,8 @@ inline bool BoundsSettle(const TableEntry& e, int alpha, int beta, int& value)
 std::uint64_t Hash(Bitboard own, Bitboard opp);
 
 void NewSearch();
+// Starts loading the position's pair of slots, for a lookup soon after.
+void Prefetch(Bitboard own, Bitboard opp);
 // The entry for the position from this search, or null.
 const TableEntry* Probe(Bitboard own, Bitboard opp);
 // Records what a search with window (alpha, beta) found. Each position
