@@ -11,6 +11,8 @@
 // The Windows compilers we build with have no std::thread: one thread there.
 #if !defined(_WIN32)
 #define SHIROKURO_THREADS 1
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #endif
 
@@ -38,23 +40,25 @@ int RepliesOnlyEmpties = 7;
 // the fastest-first key weighed in.
 int ShallowEmpties = 10;
 int ShallowWeight = 1, MobilityWeight = 3;
-// Root windows with fewer empty squares stay on one thread; from
-// BusyEmpties on, threads mark the positions they are on so that the
-// others leave them for last.
+// Root windows with fewer empty squares stay on one thread. From
+// SplitEmpties on, once a node's first move has not cut, idle threads
+// share out its other moves.
 int ParallelEmpties = 12;
-int BusyEmpties = 10;
+int SplitEmpties = 12;
 
 int Threads = 1;
 
 std::atomic<std::uint64_t> PublishedNodes{0};
 std::atomic<int> KnownLower{-64}, KnownUpper{64};
 
+struct Split;
+
 struct Worker {
     std::uint64_t nodes = 0, published = 0;
-    const std::atomic<bool>* stop = nullptr;  // set for helpers, whose answers nobody waits for
-    bool shared = false;                      // other threads are in the same tree
+    Split* at = nullptr;  // the innermost shared node this thread works under
+    bool shared = false;  // other threads are in the same tree
 
-    bool Stopped() const { return stop && stop->load(std::memory_order_relaxed); }
+    bool Stopped() const;
     void Publish()
     {
         PublishedNodes.fetch_add(nodes - published, std::memory_order_relaxed);
@@ -62,32 +66,154 @@ struct Worker {
     }
 };
 
-constexpr std::size_t BusySlots = 1 << 12;
-std::atomic<std::uint64_t> Busy[BusySlots];
-
-std::uint64_t BusyKey(Bitboard own, Bitboard opp) { return Hash(own, opp) | 1; }
-bool IsBusy(std::uint64_t key) { return Busy[key & (BusySlots - 1)].load(std::memory_order_relaxed) == key; }
-
-// Marks a position as searched by this thread while it lives, if its slot is free.
-class BusyMark {
-public:
-    explicit BusyMark(std::uint64_t key) : slot_(key ? &Busy[key & (BusySlots - 1)] : nullptr)
-    {
-        std::uint64_t free = 0;
-        if (slot_ && !slot_->compare_exchange_strong(free, key, std::memory_order_relaxed))
-            slot_ = nullptr;
-    }
-    ~BusyMark()
-    {
-        if (slot_)
-            slot_->store(0, std::memory_order_relaxed);
-    }
-    BusyMark(const BusyMark&) = delete;
-    BusyMark& operator=(const BusyMark&) = delete;
-
-private:
-    std::atomic<std::uint64_t>* slot_;
+#if SHIROKURO_THREADS
+// A node whose remaining moves several threads search. Its owner waits
+// until every helper has left it.
+struct Split {
+    Bitboard own, opp;
+    const Candidate* list;
+    int n, beta;
+    Split* parent;
+    std::atomic<int> next;
+    std::atomic<bool> cut{false};
+    int helpers = 0;  // under Pool.lock
+    std::mutex lock;  // guards alpha, best and bestMove
+    int alpha, best, bestMove;
 };
+
+bool Worker::Stopped() const
+{
+    for (const Split* s = at; s; s = s->parent)
+        if (s->cut.load(std::memory_order_relaxed))
+            return true;
+    return false;
+}
+
+// The threads of one root window and the nodes they may join.
+struct {
+    std::mutex lock;
+    std::condition_variable wake;
+    std::vector<Split*> open;
+    int idle = 0;
+    bool done = false;
+    std::atomic<int> idleHint{0};
+} Pool;
+
+int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool passed);
+
+// Searches the split node's moves one after another until none is left
+// or one cuts.
+void SearchSplit(Worker& w, Split& s)
+{
+    Split* outer = w.at;
+    w.at = &s;
+    for (;;) {
+        int k = s.next.fetch_add(1, std::memory_order_relaxed);
+        if (k >= s.n || w.Stopped())
+            break;
+        const Candidate& c = s.list[k];
+        int alpha;
+        {
+            std::lock_guard<std::mutex> guard(s.lock);
+            alpha = s.alpha;
+        }
+        int value = -SolveDeep(w, c.own, c.opp, -alpha - 1, -alpha, false);
+        if (value > alpha && value < s.beta && !w.Stopped())
+            value = -SolveDeep(w, c.own, c.opp, -s.beta, -alpha, false);
+        if (w.Stopped())
+            break;
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (value > s.best) {
+            s.best = value;
+            s.bestMove = c.square;
+            if (value >= s.beta)
+                s.cut.store(true, std::memory_order_relaxed);
+            s.alpha = std::max(s.alpha, value);
+        }
+    }
+    w.at = outer;
+}
+
+// Whether s lies within the node this thread owns (or is it).
+bool Within(const Split* s, const Split* owned)
+{
+    for (; s; s = s->parent)
+        if (s == owned)
+            return true;
+    return false;
+}
+
+// An open node with moves left, within the given one if any; null if none.
+Split* Joinable(const Split* within)
+{
+    for (Split* s : Pool.open)
+        if (s->next.load(std::memory_order_relaxed) < s->n && !s->cut.load(std::memory_order_relaxed) &&
+            (!within || Within(s, within)))
+            return s;
+    return nullptr;
+}
+
+// Joins open nodes until the root window is done; for helper threads.
+void Help(Worker& w)
+{
+    std::unique_lock<std::mutex> guard(Pool.lock);
+    for (;;) {
+        Split* s = Joinable(nullptr);
+        if (!s) {
+            if (Pool.done)
+                return;
+            ++Pool.idle;
+            Pool.idleHint.store(Pool.idle, std::memory_order_relaxed);
+            Pool.wake.wait(guard);
+            --Pool.idle;
+            Pool.idleHint.store(Pool.idle, std::memory_order_relaxed);
+            continue;
+        }
+        ++s->helpers;
+        guard.unlock();
+        SearchSplit(w, *s);
+        guard.lock();
+        --s->helpers;
+        Pool.wake.notify_all();
+    }
+}
+
+// Shares out list[1..n) among idle threads and this one; the node's
+// best value once every thread has left it.
+int SplitMoves(Worker& w, Bitboard own, Bitboard opp, const Candidate* list, int n, int alpha, int beta, int& best,
+               int& bestMove)
+{
+    Split s{own, opp, list, n, beta, w.at, {1}, {false}, 0, {}, alpha, best, bestMove};
+    {
+        std::lock_guard<std::mutex> guard(Pool.lock);
+        Pool.open.push_back(&s);
+    }
+    Pool.wake.notify_all();
+    SearchSplit(w, s);
+    std::unique_lock<std::mutex> guard(Pool.lock);
+    std::erase(Pool.open, &s);
+    // Help those still on it, within this node only, so the wait ends.
+    while (s.helpers) {
+        if (Split* inner = Joinable(&s)) {
+            ++inner->helpers;
+            guard.unlock();
+            SearchSplit(w, *inner);
+            guard.lock();
+            --inner->helpers;
+            Pool.wake.notify_all();
+            continue;
+        }
+        Pool.wake.wait(guard);
+    }
+    best = s.best;
+    bestMove = s.bestMove;
+    return best;
+}
+
+#else
+struct Split {};
+bool Worker::Stopped() const { return false; }
+#endif
 
 constexpr Bitboard Quadrants[4] = {0x000000000F0F0F0Full, 0x00000000F0F0F0F0ull, 0x0F0F0F0F00000000ull,
                                    0xF0F0F0F000000000ull};
@@ -365,20 +491,17 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     }
     SortByKey(list, n);
 
-    bool marking = w.shared && empties > BusyEmpties;
-    BusyMark mark(w.shared && empties >= BusyEmpties ? BusyKey(own, opp) : 0);
-    int deferred[32], deferredCount = 0;
     int best = -65, bestMove = -1, oldAlpha = alpha;
-    for (int k = 0; k < n + deferredCount; ++k) {
-        bool first = k == 0;
-        const Candidate& c = k < n ? list[k] : list[deferred[k - n]];
-        // Another thread is on this one: come back to it last.
-        if (marking && !first && k < n && IsBusy(BusyKey(c.own, c.opp))) {
-            deferred[deferredCount++] = k;
-            continue;
+    for (int k = 0; k < n; ++k) {
+        const Candidate& c = list[k];
+#if SHIROKURO_THREADS
+        if (k == 1 && w.shared && empties >= SplitEmpties && Pool.idleHint.load(std::memory_order_relaxed)) {
+            SplitMoves(w, own, opp, list, n, alpha, beta, best, bestMove);
+            break;
         }
+#endif
         int value;
-        if (first) {
+        if (k == 0) {
             value = -SolveDeep(w, c.own, c.opp, -beta, -alpha, false);
         } else {
             value = -SolveDeep(w, c.own, c.opp, -alpha - 1, -alpha, false);
@@ -395,6 +518,8 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
             alpha = std::max(alpha, value);
         }
     }
+    if (w.Stopped())
+        return 0;
     if (useTable)
         Record(own, opp, empties, true, oldAlpha, beta, best, bestMove, w.shared);
     return best;
@@ -408,21 +533,24 @@ int RootWindow(Bitboard own, Bitboard opp, int alpha, int beta)
     int value;
 #if SHIROKURO_THREADS
     if (threads > 1) {
-        std::atomic<bool> stop{false};
+        Pool.done = false;
         std::vector<Worker> helpers(static_cast<std::size_t>(threads - 1));
         std::vector<std::thread> running;
         for (Worker& h : helpers) {
-            h.stop = &stop;
             h.shared = true;
             try {
-                running.emplace_back([&h, own, opp, alpha, beta] { SolveDeep(h, own, opp, alpha, beta, false); });
+                running.emplace_back([&h] { Help(h); });
             } catch (...) {
                 break;  // fewer threads then
             }
         }
         main.shared = !running.empty();
         value = SolveDeep(main, own, opp, alpha, beta, false);
-        stop.store(true, std::memory_order_relaxed);
+        {
+            std::lock_guard<std::mutex> guard(Pool.lock);
+            Pool.done = true;
+        }
+        Pool.wake.notify_all();
         for (std::thread& t : running)
             t.join();
         for (Worker& h : helpers) {
@@ -483,7 +611,7 @@ void Tune(const char* name, int value)
     std::string_view n = name;
     for (auto [key, p] : {std::pair{"small", &SmallEmpties}, {"table", &TableEmpties}, {"etc", &EtcEmpties},
                           {"replies", &RepliesOnlyEmpties}, {"shallow", &ShallowEmpties}, {"sw", &ShallowWeight},
-                          {"mw", &MobilityWeight}, {"parallel", &ParallelEmpties}, {"busy", &BusyEmpties},
+                          {"mw", &MobilityWeight}, {"parallel", &ParallelEmpties}, {"split", &SplitEmpties},
                           {"gd", &GuessDepth}, {"epd", &EvalPerDisc}})
         if (n == key)
             *p = value;

@@ -62,12 +62,12 @@ protected:
     {
         ASSERT_TRUE(InitSearch());
         engine::Tune("parallel", 1);
-        engine::Tune("busy", 4);
+        engine::Tune("split", 4);
     }
     void TearDown() override
     {
         engine::Tune("parallel", 12);
-        engine::Tune("busy", 10);
+        engine::Tune("split", 12);
         SetThreads(1);
     }
 };
