@@ -222,13 +222,15 @@ constexpr Bitboard Quadrants[4] = {0x000000000F0F0F0Full, 0x00000000F0F0F0F0ull,
 int DiscDifference(Bitboard own, Bitboard opp) { return Count(own) - Count(opp); }
 
 // Empty squares in quadrants with an odd number of them: playing there
-// tends to leave the last move of the region to the player.
+// tends to leave the last move of the region to the player. Few squares
+// are empty here, so each toggles its quadrant.
 Bitboard OddRegions(Bitboard empty)
 {
     Bitboard odd = 0;
-    for (Bitboard q : Quadrants)
-        if (Count(empty & q) & 1)
-            odd |= q;
+    for (; empty; empty &= empty - 1) {
+        int square = std::countr_zero(empty);
+        odd ^= Quadrants[(square >> 2 & 1) | (square >> 4 & 2)];
+    }
     return odd;
 }
 
