@@ -4,10 +4,11 @@
 //   solve_bench [--print] [--threads N] [--tune NAME=VALUE]... KIND:EMPTIES:COUNT...
 //
 // KIND is "random" (positions from uniformly random games) or "levels"
-// (four random plies, then level 1 against level 2). "games:N" instead
-// times every move of the top level in N games against the random player. Built against an
-// older engine with -DSOLVE_BENCH_BEFORE it measures that engine the same way.
-// --print writes the positions as --solve lines instead.
+// (four random plies, then level 1 against level 2). "file:PATH" solves
+// the positions --print wrote there (--solve lines, X to move). "games:N"
+// instead times every move of the top level in N games against the random
+// player. Built against an older engine with -DSOLVE_BENCH_BEFORE it
+// measures that engine the same way.
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -63,6 +64,25 @@ std::vector<Position> Positions(bool levels, int empties, int count)
         if (Empties(p) == empties && LegalMoves(p))
             out.push_back(p);
     }
+    return out;
+}
+
+// The --solve lines of a file, as printed by --print.
+std::vector<Position> Read(const char* path)
+{
+    std::vector<Position> out;
+    FILE* f = std::fopen(path, "r");
+    char line[128];
+    while (f && std::fgets(line, sizeof line, f)) {
+        if (std::strspn(line, "XO-") != 64)
+            continue;  // the table's heading
+        Position p{0, 0};
+        for (int sq = 0; sq < 64; ++sq)
+            (line[sq] == 'X' ? p.own : line[sq] == 'O' ? p.opp : p.own) |= line[sq] == '-' ? 0 : Bitboard{1} << sq;
+        out.push_back(p);
+    }
+    if (f)
+        std::fclose(f);
     return out;
 }
 
@@ -145,9 +165,20 @@ int main(int argc, char** argv)
         }
         bool levels = arg.starts_with("levels:");
         int empties = 0, count = 0;
-        if (std::sscanf(arg.c_str() + arg.find(':') + 1, "%d:%d", &empties, &count) != 2)
-            return 2;
-        std::vector<Position> positions = Positions(levels, empties, count);
+        std::vector<Position> positions;
+        if (arg.starts_with("file:")) {
+            // Positions written by --print, so that engines whose levels
+            // differ solve the same ones.
+            levels = arg.find("levels") != std::string::npos;
+            positions = Read(arg.c_str() + 5);
+            if (positions.empty())
+                return 2;
+            empties = Empties(positions[0]);
+        } else {
+            if (std::sscanf(arg.c_str() + arg.find(':') + 1, "%d:%d", &empties, &count) != 2)
+                return 2;
+            positions = Positions(levels, empties, count);
+        }
         if (print) {
             // As --solve lines, the side to move as X.
             for (const Position& p : positions) {

@@ -23,10 +23,20 @@ flags=(-O2 -std=c++20 -pthread)
 c++ "${flags[@]}" -DSOLVE_BENCH_BEFORE -I"$work/src" "$work"/src/engine/*.cpp bench/solve_bench.cpp -o "$work/before"
 c++ "${flags[@]}" -Isrc src/engine/*.cpp bench/solve_bench.cpp -o "$work/after"
 
+# The positions are drawn once, by the working tree's levels, so that both
+# engines solve the same ones.
+files=()
+for class in "${classes[@]}" "${after_only[@]}"; do
+    file="$work/${class//:/-}.txt"
+    "$work/after" --print "$class" >"$file"
+    files+=("file:$file")
+done
+before_files=("${files[@]:0:${#classes[@]}}")
+
 threads=$(nproc)
 echo "== before ($base), 1 thread"
-"$work/before" "${classes[@]}"
+"$work/before" "${before_files[@]}"
 echo "== after, 1 thread"
-"$work/after" --threads 1 "${classes[@]}" "${after_only[@]}"
+"$work/after" --threads 1 "${files[@]}"
 echo "== after, $threads threads"
-"$work/after" --threads "$threads" "${classes[@]}" "${after_only[@]}"
+"$work/after" --threads "$threads" "${files[@]}"
