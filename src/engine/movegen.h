@@ -122,6 +122,19 @@ struct Candidate {
     int square, key;
 };
 
+// Lowest key first, equal keys in their order; lists are short, and a
+// library sort would allocate at every node.
+inline void SortByKey(Candidate* list, int n)
+{
+    for (int i = 1; i < n; ++i) {
+        Candidate c = list[i];
+        int j = i;
+        for (; j > 0 && list[j - 1].key > c.key; --j)
+            list[j] = list[j - 1];
+        list[j] = c;
+    }
+}
+
 // The positions after each of moves, in ascending squares, keys 0; their count.
 inline int ListCandidates(Bitboard own, Bitboard opp, Bitboard moves, Candidate* list)
 {

@@ -28,7 +28,13 @@ Level Levels[MaxLevel + 1] = {{0, 0, Hand},       {1, 0, Patterns},   {2, 8, Pat
                               {6, 12, Selective}, {8, 14, Selective}, {11, 16, Selective}, {16, 20, Selective}};
 
 constexpr int Infinity = 32000;
-constexpr std::uint64_t MoveNodes = 1'000'000;
+// A move deepens no further once it has cost MoveNodes positions, and
+// gives up the ply it is on, keeping the last finished one, at
+// MoveNodeCap: one ply can cost many times the ones before it.
+constexpr std::uint64_t MoveNodes = 1'000'000, MoveNodeCap = 2'500'000;
+constexpr std::uint64_t NoLimit = ~std::uint64_t{0};
+std::uint64_t StopAt = NoLimit;
+bool Abandoned = false;
 
 // A finished game: over the learned evaluation as its margin in the same
 // hundredths of a disc, so that selective cuts work near the end as well.
@@ -79,7 +85,10 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
 {
     if (depth <= 0)
         return Eval<S>(own, opp);
-    ++SearchNodes;
+    if (++SearchNodes >= StopAt)
+        Abandoned = true;
+    if (Abandoned)
+        return 0;
     Bitboard moves = Moves(own, opp);
     if (!moves) {
         if (passed)
@@ -103,6 +112,8 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
                 return beta;
             if (int bound = alpha - margin; bound > -EvalLimit && Search<S>(own, opp, shallow, bound, bound + 1, passed) <= bound)
                 return alpha;
+            if (Abandoned)
+                return 0;
         }
     }
 
@@ -115,7 +126,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
             c.key = Eval<S>(c.own, c.opp);  // shallow searches here cost more than they save
     }
     if (depth >= 2)
-        std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key < b.key; });
+        SortByKey(list, n);
 
     int best = -Infinity, bestMove = -1, oldAlpha = alpha;
     for (int i = 0; i < n; ++i) {
@@ -128,6 +139,8 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
             if (value > alpha && value < beta)
                 value = -Search<S>(c.own, c.opp, depth - 1, -beta, -alpha, false);
         }
+        if (Abandoned)
+            return 0;
         if (value > best) {
             best = value;
             bestMove = c.square;
@@ -150,17 +163,18 @@ int RootValue(const Candidate& c, int depth, int alpha, int beta)
 
 // Values every root move just enough to know which are equal best: the
 // first in full, the others in a window of one either side of the best.
-// Puts the best first (ordered by value as far as known); returns their count.
+// Puts the best first (ordered by value as far as known); returns their
+// count, or 0 when the search was abandoned (the list is then in no order).
 template <Style S>
 int EqualBest(Candidate* list, int n, int depth)
 {
     int best = RootValue<S>(list[0], depth, -Infinity, Infinity);
     list[0].key = best;
     int ties = 1;
-    for (int i = 1; i < n; ++i) {
+    for (int i = 1; i < n && !Abandoned; ++i) {
         Candidate c = list[i];
         int v = RootValue<S>(c, depth, best - 1, best + 1);
-        if (v > best) {
+        if (v > best && !Abandoned) {
             v = RootValue<S>(c, depth, best, Infinity);
             best = v;
             ties = 0;
@@ -173,6 +187,8 @@ int EqualBest(Candidate* list, int n, int depth)
             list[i] = c;
         }
     }
+    if (Abandoned)
+        return 0;
     // Keep the rest in order of their (bounded) values for the next pass.
     std::stable_sort(list + ties, list + n, [](const Candidate& a, const Candidate& b) { return a.key > b.key; });
     return ties;
@@ -232,9 +248,21 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
     // stops once the move has cost MoveNodes positions.
     std::uint64_t start = SearchNodes;
     int ties = 1;
-    for (int depth = 1; depth <= l.depth && (depth == 1 || SearchNodes - start < MoveNodes); ++depth)
-        ties = l.style == Hand ? EqualBest<Hand>(list, n, depth)
-               : l.style == Patterns ? EqualBest<Patterns>(list, n, depth) : EqualBest<Selective>(list, n, depth);
+    Candidate finished[32];
+    for (int depth = 1; depth <= l.depth && (depth == 1 || SearchNodes - start < MoveNodes); ++depth) {
+        std::copy(list, list + n, finished);
+        StopAt = depth == 1 ? NoLimit : start + MoveNodeCap;
+        int found = l.style == Hand       ? EqualBest<Hand>(list, n, depth)
+                    : l.style == Patterns ? EqualBest<Patterns>(list, n, depth)
+                                          : EqualBest<Selective>(list, n, depth);
+        if (Abandoned) {
+            std::copy(finished, finished + n, list);
+            break;
+        }
+        ties = found;
+    }
+    StopAt = NoLimit;
+    Abandoned = false;
     for (int i = 0; i < ties; ++i)
         moves[i] = list[i].square;
     std::sort(moves, moves + ties);
