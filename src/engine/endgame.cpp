@@ -71,7 +71,6 @@ struct Worker {
 // A node whose remaining moves several threads search. Its owner waits
 // until every helper has left it.
 struct Split {
-    Bitboard own, opp;
     const Candidate* list;
     int n, beta;
     Split* parent;
@@ -179,12 +178,11 @@ void Help(Worker& w)
     }
 }
 
-// Shares out list[1..n) among idle threads and this one; the node's
-// best value once every thread has left it.
-int SplitMoves(Worker& w, Bitboard own, Bitboard opp, const Candidate* list, int n, int alpha, int beta, int& best,
-               int& bestMove)
+// Shares out list[1..n) among idle threads and this one; best and
+// bestMove get the node's once every thread has left it.
+void SplitMoves(Worker& w, const Candidate* list, int n, int alpha, int beta, int& best, int& bestMove)
 {
-    Split s{own, opp, list, n, beta, w.at, {1}, {false}, 0, {}, alpha, best, bestMove};
+    Split s{list, n, beta, w.at, {1}, {false}, 0, {}, alpha, best, bestMove};
     {
         std::lock_guard<std::mutex> guard(Pool.lock);
         Pool.open.push_back(&s);
@@ -208,7 +206,6 @@ int SplitMoves(Worker& w, Bitboard own, Bitboard opp, const Candidate* list, int
     }
     best = s.best;
     bestMove = s.bestMove;
-    return best;
 }
 
 #else
@@ -488,7 +485,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
         const Candidate& c = list[k];
 #if SHIROKURO_THREADS
         if (k == 1 && w.shared && empties >= SplitEmpties && Pool.idleHint.load(std::memory_order_relaxed)) {
-            SplitMoves(w, own, opp, list, n, alpha, beta, best, bestMove);
+            SplitMoves(w, list, n, alpha, beta, best, bestMove);
             break;
         }
 #endif
@@ -520,6 +517,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
 // A window at the root, on every thread when the position is big enough.
 int RootWindow(Bitboard own, Bitboard opp, int alpha, int beta)
 {
+    UseBuiltinWeights();  // for the move order; before any helper starts
     Worker main;
     int threads = Count(~(own | opp)) >= ParallelEmpties ? Threads : 1;
     int value;
@@ -629,7 +627,6 @@ SolveStatus CurrentSolve()
 
 int Solve(const Position& p, int* bestSquare)
 {
-    engine::UseBuiltinWeights();
     engine::NewSearch();
     engine::PublishedNodes.store(0, std::memory_order_relaxed);
     int value = engine::SolveBetween(p.own, p.opp, -64, 64);
