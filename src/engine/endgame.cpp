@@ -153,6 +153,17 @@ Split* Joinable(const Split* within)
     return nullptr;
 }
 
+// Helps search s, with the pool's lock held on entry and on return.
+void Join(Worker& w, Split& s, std::unique_lock<std::mutex>& guard)
+{
+    ++s.helpers;
+    guard.unlock();
+    SearchSplit(w, s);
+    guard.lock();
+    --s.helpers;
+    Pool.wake.notify_all();
+}
+
 // Joins open nodes until the root window is done; for helper threads.
 void Help(Worker& w)
 {
@@ -169,12 +180,7 @@ void Help(Worker& w)
             Pool.idleHint.store(Pool.idle, std::memory_order_relaxed);
             continue;
         }
-        ++s->helpers;
-        guard.unlock();
-        SearchSplit(w, *s);
-        guard.lock();
-        --s->helpers;
-        Pool.wake.notify_all();
+        Join(w, *s, guard);
     }
 }
 
@@ -193,16 +199,10 @@ void SplitMoves(Worker& w, const Candidate* list, int n, int alpha, int beta, in
     std::erase(Pool.open, &s);
     // Help those still on it, within this node only, so the wait ends.
     while (s.helpers) {
-        if (Split* inner = Joinable(&s)) {
-            ++inner->helpers;
-            guard.unlock();
-            SearchSplit(w, *inner);
-            guard.lock();
-            --inner->helpers;
-            Pool.wake.notify_all();
-            continue;
-        }
-        Pool.wake.wait(guard);
+        if (Split* inner = Joinable(&s))
+            Join(w, *inner, guard);
+        else
+            Pool.wake.wait(guard);
     }
     best = s.best;
     bestMove = s.bestMove;
