@@ -582,6 +582,7 @@ int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta) { return RootWi
 
 int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
 {
+    UseBuiltinWeights();  // for the guess
     int guess = std::clamp(Count(~(own | opp)) >= ParallelEmpties ? Guess(own, opp) : 0, lower, upper);
     KnownLower.store(lower, std::memory_order_relaxed);
     KnownUpper.store(upper, std::memory_order_relaxed);
