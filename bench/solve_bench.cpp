@@ -77,8 +77,12 @@ std::vector<Position> Read(const char* path)
         if (std::strspn(line, "XO-") != 64)
             continue;  // the table's heading
         Position p{0, 0};
-        for (int sq = 0; sq < 64; ++sq)
-            (line[sq] == 'X' ? p.own : line[sq] == 'O' ? p.opp : p.own) |= line[sq] == '-' ? 0 : Bitboard{1} << sq;
+        for (int sq = 0; sq < 64; ++sq) {
+            if (line[sq] == 'X')
+                p.own |= Bitboard{1} << sq;
+            else if (line[sq] == 'O')
+                p.opp |= Bitboard{1} << sq;
+        }
         out.push_back(p);
     }
     if (f)

@@ -94,9 +94,8 @@ struct {
     std::mutex lock;
     std::condition_variable wake;
     std::vector<Split*> open;
-    int idle = 0;
+    std::atomic<int> idle{0};  // changed under lock, read without it
     bool done = false;
-    std::atomic<int> idleHint{0};
 } Pool;
 
 int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool passed);
@@ -174,10 +173,8 @@ void Help(Worker& w)
             if (Pool.done)
                 return;
             ++Pool.idle;
-            Pool.idleHint.store(Pool.idle, std::memory_order_relaxed);
             Pool.wake.wait(guard);
             --Pool.idle;
-            Pool.idleHint.store(Pool.idle, std::memory_order_relaxed);
             continue;
         }
         Join(w, *s, guard);
@@ -484,7 +481,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     for (int k = 0; k < n; ++k) {
         const Candidate& c = list[k];
 #if SHIROKURO_THREADS
-        if (k == 1 && w.shared && empties >= SplitEmpties && Pool.idleHint.load(std::memory_order_relaxed)) {
+        if (k == 1 && w.shared && empties >= SplitEmpties && Pool.idle.load(std::memory_order_relaxed)) {
             SplitMoves(w, list, n, alpha, beta, best, bestMove);
             break;
         }
@@ -517,7 +514,6 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
 // A window at the root, on every thread when the position is big enough.
 int RootWindow(Bitboard own, Bitboard opp, int alpha, int beta)
 {
-    UseBuiltinWeights();  // for the move order; before any helper starts
     Worker main;
     int threads = Count(~(own | opp)) >= ParallelEmpties ? Threads : 1;
     int value;
@@ -578,11 +574,15 @@ int Guess(Bitboard own, Bitboard opp)
 
 } // namespace
 
-int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta) { return RootWindow(own, opp, alpha, beta); }
+int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta)
+{
+    UseBuiltinWeights();
+    return RootWindow(own, opp, alpha, beta);
+}
 
 int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
 {
-    UseBuiltinWeights();  // for the guess
+    UseBuiltinWeights();  // for the guess and the move order, before any helper starts
     int guess = std::clamp(Count(~(own | opp)) >= ParallelEmpties ? Guess(own, opp) : 0, lower, upper);
     KnownLower.store(lower, std::memory_order_relaxed);
     KnownUpper.store(upper, std::memory_order_relaxed);
