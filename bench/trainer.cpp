@@ -37,6 +37,11 @@
 
 namespace {
 
+// The self-play games search with the table, and which entries a table
+// keeps can change a search's choice: the shipped weights were trained
+// with one of this size, so the trainer keeps it whatever the default.
+constexpr int TrainerTableMegabytes = 32;
+
 struct Options {
     std::uint64_t seed = 1;
     int games = 32000;
@@ -322,6 +327,7 @@ void WriteSource(const std::string& path, const std::vector<std::uint8_t>& bytes
 int Calibrate(const Options& o, int count)
 {
     constexpr int MaxDepth = 10;
+    SetTableMegabytes(TrainerTableMegabytes);
     if (!InitSearch())
         return 1;
     std::vector<Sample> samples;
@@ -412,6 +418,7 @@ int main(int argc, char** argv)
             return 1;
         return Calibrate(o, o.calibrate);
     }
+    SetTableMegabytes(TrainerTableMegabytes);
     if (!InitSearch())
         return 1;
     std::string mkdir = "mkdir -p '" + o.work + "'";

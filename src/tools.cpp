@@ -58,7 +58,7 @@ constexpr char HelpText[] =
     "              level plays exactly)\n"
     "  --threads N threads for exact solving, 1 to 256 (default: every core);\n"
     "              answers and games do not depend on it\n"
-    "  --hash MB   the search's table in MiB, 1 to 65536 (default 32)\n"
+    "  --hash MB   the search's table in MiB, 1 to 65536 (default 128)\n"
     "  --help      print this help\n"
     "  --version   print the version\n"
     "\n"

@@ -455,7 +455,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     if (useTable) {
         if (w.nodes - w.published >= 1 << 16)
             w.Publish();
-        if (TableEntry e; Lookup(own, opp, e, w.shared) && e.exact) {
+        if (TableEntry e; Lookup(own, opp, e) && e.exact) {
             if (int value; BoundsSettle(e, alpha, beta, value))
                 return value;
             tableMove = e.move;
@@ -470,7 +470,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     for (Candidate& c : std::span(list, n)) {
         // A reply already known to fail low cuts here at once.
         if (empties >= EtcEmpties) {
-            if (TableEntry e; Lookup(c.own, c.opp, e, w.shared) && e.exact && -e.upper >= beta)
+            if (TableEntry e; Lookup(c.own, c.opp, e) && e.exact && -e.upper >= beta)
                 return -e.upper;
         }
         c.key = c.square == tableMove ? INT_MIN : StaticKey(w, c, empties);
@@ -507,7 +507,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     if (w.Stopped())
         return 0;
     if (useTable)
-        Record(own, opp, empties, true, oldAlpha, beta, best, bestMove, w.shared);
+        Record(own, opp, empties, true, oldAlpha, beta, best, bestMove);
     return best;
 }
 

@@ -98,10 +98,10 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
 
     int tableMove = -1;
     if (depth >= 2) {
-        if (const TableEntry* e = Probe(own, opp); e && !e->exact) {
-            if (int value; e->depth >= depth && BoundsSettle(*e, alpha, beta, value))
+        if (TableEntry e; Lookup(own, opp, e) && !e.exact) {
+            if (int value; e.depth >= depth && BoundsSettle(e, alpha, beta, value))
                 return value;
-            tableMove = e->move;
+            tableMove = e.move;
         }
     }
 
@@ -150,7 +150,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
         }
     }
     if (depth >= 2)
-        Store(own, opp, depth, false, oldAlpha, beta, best, bestMove);
+        Record(own, opp, depth, false, oldAlpha, beta, best, bestMove);
     return best;
 }
 

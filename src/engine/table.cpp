@@ -2,78 +2,89 @@
 
 #include <atomic>
 #include <bit>
-#include <new>
+#include <cstdint>
+#include <cstdlib>
 
 namespace engine {
 
 namespace {
 
+// A slot as four words: the position, the entry's fields packed, and a
+// check over all three. Relaxed atomics cost plain loads and stores.
+struct Slot {
+    std::uint64_t own, opp, fields, check;
+};
+
+std::uint64_t Load(const std::uint64_t& word)
+{
+    return std::atomic_ref<std::uint64_t>(const_cast<std::uint64_t&>(word)).load(std::memory_order_relaxed);
+}
+
+void Put(std::uint64_t& word, std::uint64_t value)
+{
+    std::atomic_ref<std::uint64_t>(word).store(value, std::memory_order_relaxed);
+}
+static_assert(sizeof(Slot) == 32, "a pair of slots fills one cache line");
+
 int Megabytes = DefaultTableMegabytes;
 std::size_t Slots = 0;
-TableEntry* Table = nullptr;
-// One lock per pair of slots, taken only by Lookup and Record.
-std::atomic<std::uint8_t>* Locks = nullptr;
+Slot* Table = nullptr;
 std::uint32_t Generation = 0;
-
-static_assert(sizeof(TableEntry) == 32, "a pair of slots fills one cache line");
 
 std::size_t PairIndex(Bitboard own, Bitboard opp) { return static_cast<std::size_t>(Hash(own, opp)) & (Slots - 2); }
 
-bool Holds(const TableEntry& e, Bitboard own, Bitboard opp)
+std::uint64_t Pack(const TableEntry& e)
 {
-    return e.generation == Generation && e.own == own && e.opp == opp;
+    return std::uint64_t{e.generation} | std::uint64_t{static_cast<std::uint16_t>(e.lower)} << 32 |
+           std::uint64_t{static_cast<std::uint16_t>(e.upper)} << 48;
 }
 
-// The slot of the pair that holds the position from this search, or null.
-TableEntry* Find(TableEntry* pair, Bitboard own, Bitboard opp)
+std::uint64_t PackRest(const TableEntry& e)
 {
-    return Holds(pair[0], own, opp) ? &pair[0] : Holds(pair[1], own, opp) ? &pair[1] : nullptr;
+    return std::uint64_t{static_cast<std::uint8_t>(e.depth)} | std::uint64_t{static_cast<std::uint8_t>(e.move)} << 8 |
+           std::uint64_t{e.exact} << 16;
 }
 
-class PairLock {
-public:
-    PairLock(std::size_t pair, bool shared) : lock_(shared ? &Locks[pair / 2] : nullptr)
-    {
-        if (lock_)
-            while (lock_->exchange(1, std::memory_order_acquire))
-                while (lock_->load(std::memory_order_relaxed)) {
-                }
-    }
-    ~PairLock()
-    {
-        if (lock_)
-            lock_->store(0, std::memory_order_release);
-    }
-    PairLock(const PairLock&) = delete;
-    PairLock& operator=(const PairLock&) = delete;
-
-private:
-    std::atomic<std::uint8_t>* lock_;
-};
-
-void StoreAt(TableEntry* pair, Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value,
-             int move)
+std::uint32_t CheckOf(std::uint64_t own, std::uint64_t opp, std::uint64_t fields, std::uint64_t rest)
 {
-    TableEntry* e = Find(pair, own, opp);
-    if (e && (e->depth != depth || e->exact != exact))
-        *e = {own, opp, Generation, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1, exact};
-    if (!e) {
-        if (pair[0].generation != Generation || pair[0].depth <= depth) {
-            pair[1] = pair[0];
-            e = &pair[0];
-        } else {
-            e = &pair[1];
-        }
-        *e = {own, opp, Generation, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1, exact};
-    }
-    if (value > alpha && value < beta)
-        e->lower = e->upper = static_cast<std::int16_t>(value);
-    else if (value >= beta)
-        e->lower = static_cast<std::int16_t>(value);
-    else
-        e->upper = static_cast<std::int16_t>(value);
-    if (move >= 0)
-        e->move = static_cast<std::int8_t>(move);
+    return static_cast<std::uint32_t>(((own ^ std::rotl(opp, 21) ^ std::rotl(fields, 42) ^ rest) * 0x9E3779B97F4A7C15ull) >> 32);
+}
+
+// The slot's entry if it is whole and from this search.
+bool Read(const Slot& s, TableEntry& e)
+{
+    std::uint64_t own = Load(s.own), opp = Load(s.opp), fields = Load(s.fields), check = Load(s.check);
+    std::uint64_t rest = check & 0xFFFFFF;
+    if (static_cast<std::uint32_t>(fields) != Generation || check >> 32 != CheckOf(own, opp, fields, rest))
+        return false;
+    e = {own,
+         opp,
+         Generation,
+         static_cast<std::int16_t>(fields >> 32),
+         static_cast<std::int16_t>(fields >> 48),
+         static_cast<std::int8_t>(rest),
+         static_cast<std::int8_t>(rest >> 8),
+         (rest >> 16 & 1) != 0};
+    return true;
+}
+
+void Write(Slot& s, const TableEntry& e)
+{
+    std::uint64_t fields = Pack(e), rest = PackRest(e);
+    Put(s.own, e.own);
+    Put(s.opp, e.opp);
+    Put(s.fields, fields);
+    Put(s.check, rest | std::uint64_t{CheckOf(e.own, e.opp, fields, rest)} << 32);
+}
+
+// Which slot of the pair holds the position from this search, or -1.
+int Find(const Slot* pair, Bitboard own, Bitboard opp, TableEntry& e)
+{
+    for (int i = 0; i < 2; ++i)
+        if (Load(pair[i].own) == own && Load(pair[i].opp) == opp &&
+            Read(pair[i], e) && e.own == own && e.opp == opp)
+            return i;
+    return -1;
 }
 
 } // namespace
@@ -92,38 +103,43 @@ void Prefetch(Bitboard own, Bitboard opp)
         __builtin_prefetch(&Table[PairIndex(own, opp)]);
 }
 
-const TableEntry* Probe(Bitboard own, Bitboard opp)
+bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry)
 {
-    if (!Table)
-        return nullptr;
-    return Find(&Table[PairIndex(own, opp)], own, opp);
+    return Table && Find(&Table[PairIndex(own, opp)], own, opp, entry) >= 0;
 }
 
-void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move)
-{
-    if (Table)
-        StoreAt(&Table[PairIndex(own, opp)], own, opp, depth, exact, alpha, beta, value, move);
-}
-
-bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry, bool shared)
-{
-    if (!Table)
-        return false;
-    std::size_t index = PairIndex(own, opp);
-    PairLock lock(index, shared);
-    const TableEntry* e = Find(&Table[index], own, opp);
-    if (e)
-        entry = *e;
-    return e != nullptr;
-}
-
-void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move, bool shared)
+void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move)
 {
     if (!Table)
         return;
-    std::size_t index = PairIndex(own, opp);
-    PairLock lock(index, shared);
-    StoreAt(&Table[index], own, opp, depth, exact, alpha, beta, value, move);
+    Slot* pair = &Table[PairIndex(own, opp)];
+    TableEntry e;
+    int at = Find(pair, own, opp, e);
+    if (at < 0 || e.depth != depth || e.exact != exact) {
+        if (at < 0) {
+            // The first slot keeps the most work, the second the latest.
+            TableEntry first;
+            if (!Read(pair[0], first) || first.depth <= depth) {
+                Put(pair[1].own, Load(pair[0].own));
+                Put(pair[1].opp, Load(pair[0].opp));
+                Put(pair[1].fields, Load(pair[0].fields));
+                Put(pair[1].check, Load(pair[0].check));
+                at = 0;
+            } else {
+                at = 1;
+            }
+        }
+        e = {own, opp, Generation, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1, exact};
+    }
+    if (value > alpha && value < beta)
+        e.lower = e.upper = static_cast<std::int16_t>(value);
+    else if (value >= beta)
+        e.lower = static_cast<std::int16_t>(value);
+    else
+        e.upper = static_cast<std::int16_t>(value);
+    if (move >= 0)
+        e.move = static_cast<std::int8_t>(move);
+    Write(pair[at], e);
 }
 
 } // namespace engine
@@ -138,17 +154,16 @@ bool InitSearch()
 {
     using namespace engine;
     if (!Table) {
-        // The largest power of two of slots that fits, whatever the entry's padding.
-        Slots = std::bit_floor((std::size_t{static_cast<unsigned>(Megabytes)} << 20) / sizeof(TableEntry));
-        // A pair of slots on one cache line: a probe costs one miss.
-        constexpr std::align_val_t Line{64};
-        std::size_t bytes = Slots * sizeof(TableEntry);
-        void* memory = ::operator new[](bytes, Line, std::nothrow);
-        Locks = memory ? new (std::nothrow) std::atomic<std::uint8_t>[Slots / 2]() : nullptr;
-        if (memory && !Locks)
-            ::operator delete[](memory, Line);
-        else if (memory)
-            Table = new (memory) TableEntry[Slots]();
+        // Sizes a 32-bit program cannot address fail like any allocation.
+        std::uint64_t bytes = std::uint64_t{static_cast<unsigned>(Megabytes)} << 20;
+        if (bytes >= SIZE_MAX / 2)
+            return false;
+        Slots = std::bit_floor(static_cast<std::size_t>(bytes) / sizeof(Slot));
+        // Zeroed memory from calloc is mapped lazily: a big table costs
+        // nothing until used. A pair of slots on one cache line, so that a
+        // probe costs one miss. Kept for the whole run.
+        if (void* memory = std::calloc(Slots * sizeof(Slot) + 63, 1))
+            Table = reinterpret_cast<Slot*>((reinterpret_cast<std::uintptr_t>(memory) + 63) & ~std::uintptr_t{63});
         Generation = 0;
     }
     return Table != nullptr;

@@ -3,9 +3,9 @@
 // starts a new generation, and slots of older ones count as empty, so a
 // search depends only on its own position and never on earlier ones.
 //
-// The middle-game search runs alone and reads entries in place; the exact
-// solver may run on several threads and goes through Lookup and Record,
-// which lock the pair of slots a position hashes to.
+// The exact solver may run on several threads, so slots are read and
+// written word by word without locks; each carries a check over its words,
+// and a slot torn by two writers at once fails it and reads as empty.
 #pragma once
 
 #include <cstddef>
@@ -19,13 +19,13 @@ struct TableEntry {
     Bitboard own, opp;
     std::uint32_t generation;
     std::int16_t lower, upper;
-    std::int8_t depth;  // plies searched, or empty squares when exact
+    std::int8_t depth;  // plies searched, empty squares when exact, minus them when selective
     std::int8_t move;   // -1 when none
     bool exact;         // bounds on the final disc difference, not on the evaluation
 };
 
 // Size of the table unless SetTableMegabytes chose another before InitSearch.
-inline constexpr int DefaultTableMegabytes = 32;
+inline constexpr int DefaultTableMegabytes = 128;
 
 // Whether the entry's bounds settle the value for window (alpha, beta);
 // value gets it when they do.
@@ -47,15 +47,10 @@ std::uint64_t Hash(Bitboard own, Bitboard opp);
 void NewSearch();
 // Starts loading the position's pair of slots, for a lookup soon after.
 void Prefetch(Bitboard own, Bitboard opp);
-// The entry for the position from this search, or null.
-const TableEntry* Probe(Bitboard own, Bitboard opp);
+// A copy of the position's entry from this search, or false.
+bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry);
 // Records what a search with window (alpha, beta) found. Each position
 // hashes to a pair of slots: one keeps the most work, one the latest.
-void Store(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
-
-// The same for a search that may run on several threads (shared): a copy
-// of the entry, or false; the pair's lock is taken only when shared.
-bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry, bool shared);
-void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move, bool shared);
+void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
 
 } // namespace engine
