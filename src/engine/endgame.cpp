@@ -49,6 +49,14 @@ int SplitEmpties = 12;
 
 int Threads = 1;
 
+// A selective pass (margin > 0, in tenths of a disc) trusts the shallow
+// search where it clears the window by the margin. Its value is only a
+// guess and its entries only order moves for the exact passes after it;
+// they are kept apart by a negative depth.
+int Margin = 0;
+int SelectiveFrom = 16;  // empty squares at the root
+int MarginTenths = 80;
+
 std::atomic<std::uint64_t> PublishedNodes{0};
 std::atomic<int> KnownLower{-64}, KnownUpper{64};
 
@@ -419,14 +427,17 @@ int Shallow(Worker& w, Bitboard own, Bitboard opp, int depth, int alpha, int bet
 int ShallowDepth(int empties) { return empties >= 19 ? 4 : empties >= 16 ? 3 : empties >= 14 ? 1 : 0; }
 
 // The order of moves before the table has a say, lowest first.
-int StaticKey(Worker& w, const Candidate& c, int empties)
+// From ShallowEmpties on, estimate gets the best of the shallow values
+// from the mover's side.
+int StaticKey(Worker& w, const Candidate& c, int empties, int& estimate)
 {
     if (empties <= RepliesOnlyEmpties)
         return Count(Moves(c.own, c.opp));
     if (empties < ShallowEmpties)
         return OrderKey(c);
-    return MobilityWeight * OrderKey(c) +
-           ShallowWeight * Shallow(w, c.own, c.opp, ShallowDepth(empties), -Infinity, Infinity);
+    int shallow = Shallow(w, c.own, c.opp, ShallowDepth(empties), -Infinity, Infinity);
+    estimate = std::max(estimate, -shallow);
+    return MobilityWeight * OrderKey(c) + ShallowWeight * shallow;
 }
 
 int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
@@ -455,8 +466,9 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     if (useTable) {
         if (w.nodes - w.published >= 1 << 16)
             w.Publish();
-        if (TableEntry e; Lookup(own, opp, e) && e.exact) {
-            if (int value; BoundsSettle(e, alpha, beta, value))
+        if (TableEntry e; Lookup(own, opp, e)) {
+            // Exact bounds hold in every pass; a selective pass's only in one.
+            if (int value; (e.exact || (Margin && e.depth == -empties)) && BoundsSettle(e, alpha, beta, value))
                 return value;
             tableMove = e.move;
         }
@@ -464,6 +476,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
 
     Candidate list[32];
     int n = ListCandidates(own, opp, moves, list);
+    int estimate = -Infinity;
     if (empties >= EtcEmpties)
         for (const Candidate& c : std::span(list, n))
             Prefetch(c.own, c.opp);
@@ -473,7 +486,21 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
             if (TableEntry e; Lookup(c.own, c.opp, e) && e.exact && -e.upper >= beta)
                 return -e.upper;
         }
-        c.key = c.square == tableMove ? INT_MIN : StaticKey(w, c, empties);
+        // The table's move goes first; a selective pass still needs its estimate.
+        if (c.square != tableMove || Margin)
+            c.key = StaticKey(w, c, empties, estimate);
+        if (c.square == tableMove)
+            c.key = INT_MIN;
+    }
+    if (Margin && estimate > -Infinity) {
+        if (estimate >= 10 * beta + Margin) {
+            Record(own, opp, -empties, false, alpha, beta, beta, -1);
+            return beta;
+        }
+        if (estimate <= 10 * alpha - Margin) {
+            Record(own, opp, -empties, false, alpha, beta, alpha, -1);
+            return alpha;
+        }
     }
     SortByKey(list, n);
 
@@ -507,7 +534,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     if (w.Stopped())
         return 0;
     if (useTable)
-        Record(own, opp, empties, true, oldAlpha, beta, best, bestMove);
+        Record(own, opp, Margin ? -empties : empties, !Margin, oldAlpha, beta, best, bestMove);
     return best;
 }
 
@@ -572,6 +599,26 @@ int Guess(Bitboard own, Bitboard opp)
     return discs & ~1;
 }
 
+// The value in [lower, upper] by windows one wide, from the guess on.
+// The bounds are shown to the progress report only when exact.
+int Windows(Bitboard own, Bitboard opp, int lower, int upper, int guess)
+{
+    if (!Margin) {
+        KnownLower.store(lower, std::memory_order_relaxed);
+        KnownUpper.store(upper, std::memory_order_relaxed);
+    }
+    while (lower < upper) {
+        int beta = guess == lower ? guess + 1 : guess;
+        guess = RootWindow(own, opp, beta - 1, beta);
+        (guess < beta ? upper : lower) = guess;
+        if (!Margin) {
+            KnownLower.store(lower, std::memory_order_relaxed);
+            KnownUpper.store(upper, std::memory_order_relaxed);
+        }
+    }
+    return lower;
+}
+
 } // namespace
 
 int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta)
@@ -584,16 +631,13 @@ int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
 {
     UseBuiltinWeights();  // for the guess and the move order, before any helper starts
     int guess = std::clamp(Count(~(own | opp)) >= ParallelEmpties ? Guess(own, opp) : 0, lower, upper);
-    KnownLower.store(lower, std::memory_order_relaxed);
-    KnownUpper.store(upper, std::memory_order_relaxed);
-    while (lower < upper) {
-        int beta = guess == lower ? guess + 1 : guess;
-        guess = RootWindow(own, opp, beta - 1, beta);
-        (guess < beta ? upper : lower) = guess;
-        KnownLower.store(lower, std::memory_order_relaxed);
-        KnownUpper.store(upper, std::memory_order_relaxed);
+    if (Count(~(own | opp)) >= SelectiveFrom) {
+        Margin = MarginTenths;
+        guess = Windows(own, opp, lower, upper, guess);
+        Margin = 0;
     }
-    return lower;
+    guess = Windows(own, opp, lower, upper, guess);
+    return guess;
 }
 
 void Tune(const char* name, int value)
@@ -602,7 +646,8 @@ void Tune(const char* name, int value)
     for (auto [key, p] : {std::pair{"small", &SmallEmpties}, {"table", &TableEmpties}, {"etc", &EtcEmpties},
                           {"replies", &RepliesOnlyEmpties}, {"shallow", &ShallowEmpties}, {"sw", &ShallowWeight},
                           {"mw", &MobilityWeight}, {"parallel", &ParallelEmpties}, {"split", &SplitEmpties},
-                          {"gd", &GuessDepth}, {"epd", &EvalPerDisc}})
+                          {"gd", &GuessDepth}, {"epd", &EvalPerDisc},
+                          {"sel", &SelectiveFrom}, {"margin", &MarginTenths}})
         if (n == key)
             *p = value;
 }
