@@ -7,8 +7,8 @@
 // (four random plies, then level 1 against level 2). "file:PATH" solves
 // the positions --print wrote there (--solve lines, X to move). "games:N"
 // instead times every move of the top level in N games against the random
-// player. Built against an older engine with -DSOLVE_BENCH_BEFORE it
-// measures that engine the same way.
+// player, "games:N:LEVEL" of another level. Built against an older engine
+// with -DSOLVE_BENCH_BEFORE it measures that engine the same way.
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -129,7 +129,9 @@ int main(int argc, char** argv)
             // The top level against the random player, each colour in
             // turn: the time of every top-level move. A move over a second
             // is shown on standard error as a --solve line.
-            int games = std::atoi(arg.c_str() + 6);
+            int games = std::atoi(arg.c_str() + 6), level = MaxLevel;
+            if (std::size_t colon = arg.find(':', 6); colon != std::string::npos)
+                level = std::atoi(arg.c_str() + colon + 1);
             std::vector<double> times;
             for (int game = 0; game < games; ++game) {
                 Seed = static_cast<std::uint32_t>(game) * 7919u + 1u;
@@ -148,7 +150,7 @@ int main(int argc, char** argv)
                             best[n++] = std::countr_zero(moves);
                     } else {
                         auto t = std::chrono::steady_clock::now();
-                        n = BestMoves(p, MaxLevel, best);
+                        n = BestMoves(p, level, best);
                         times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count());
                         if (times.back() > 1) {
                             char line[65] = {};
@@ -162,7 +164,7 @@ int main(int argc, char** argv)
                 }
             }
             std::sort(times.begin(), times.end());
-            std::printf("level %d against random, %d games, %zu moves: median %.3f s, slowest %.3f s\n", MaxLevel,
+            std::printf("level %d against random, %d games, %zu moves: median %.3f s, slowest %.3f s\n", level,
                         games, times.size(), times[times.size() / 2], times.back());
             std::fflush(stdout);
             continue;
