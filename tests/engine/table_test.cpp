@@ -1,0 +1,51 @@
+// The transposition table packs each entry into words with a check: every
+// field must come back as recorded, bounds by the window they were found
+// with, and entries of an earlier search must not come back at all.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "engine/engine.h"
+#include "engine/table.h"
+
+namespace {
+
+struct Recorded {
+    int depth;
+    bool exact;
+    int alpha, beta, value, move;
+    int lower, upper;
+};
+
+TEST(Table, EntriesComeBackAsRecorded)
+{
+    ASSERT_TRUE(InitSearch());
+    const Recorded cases[] = {
+        {20, true, -3, 5, 2, 37, 2, 2},                      // inside the window: exact
+        {7, true, -3, 5, 9, 0, 9, INT16_MAX},                // at or above beta: a lower bound
+        {63, true, -3, 5, -64, 63, INT16_MIN, -64},          // at or below alpha: an upper bound
+        {-22, false, 10, 11, 10, -1, INT16_MIN, 10},         // a selective pass's, no move
+        {12, false, -32000, 32000, -2500, 5, -2500, -2500},  // the middle game's, in its own units
+    };
+    engine::NewSearch();
+    for (const Recorded& c : cases) {
+        SCOPED_TRACE(c.depth);
+        Bitboard own = 0x0000001818000000ull ^ static_cast<Bitboard>(c.depth + 100), opp = 0x00FF000000000000ull;
+        engine::Record(own, opp, c.depth, c.exact, c.alpha, c.beta, c.value, c.move);
+        engine::TableEntry e{};
+        ASSERT_TRUE(engine::Lookup(own, opp, e));
+        EXPECT_EQ(e.own, own);
+        EXPECT_EQ(e.opp, opp);
+        EXPECT_EQ(e.depth, c.depth);
+        EXPECT_EQ(e.exact, c.exact);
+        EXPECT_EQ(e.move, c.move);
+        EXPECT_EQ(e.lower, c.lower);
+        EXPECT_EQ(e.upper, c.upper);
+        EXPECT_FALSE(engine::Lookup(opp, own, e));
+    }
+    engine::NewSearch();
+    engine::TableEntry e{};
+    EXPECT_FALSE(engine::Lookup(0x0000001818000000ull ^ 120, 0x00FF000000000000ull, e));
+}
+
+} // namespace
