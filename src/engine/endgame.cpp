@@ -600,13 +600,9 @@ int Guess(Bitboard own, Bitboard opp)
 }
 
 // The value in [lower, upper] by windows one wide, from the guess on.
-// The bounds are shown to the progress report only when exact.
+// Only an exact pass's bounds go to the progress report.
 int Windows(Bitboard own, Bitboard opp, int lower, int upper, int guess)
 {
-    if (!Margin) {
-        KnownLower.store(lower, std::memory_order_relaxed);
-        KnownUpper.store(upper, std::memory_order_relaxed);
-    }
     while (lower < upper) {
         int beta = guess == lower ? guess + 1 : guess;
         guess = RootWindow(own, opp, beta - 1, beta);
@@ -631,6 +627,8 @@ int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
 {
     UseBuiltinWeights();  // for the guess and the move order, before any helper starts
     int guess = std::clamp(Count(~(own | opp)) >= ParallelEmpties ? Guess(own, opp) : 0, lower, upper);
+    KnownLower.store(lower, std::memory_order_relaxed);
+    KnownUpper.store(upper, std::memory_order_relaxed);
     if (Count(~(own | opp)) >= SelectiveFrom) {
         Margin = MarginTenths;
         guess = Windows(own, opp, lower, upper, guess);
