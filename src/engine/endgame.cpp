@@ -626,16 +626,16 @@ int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta)
 int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
 {
     UseBuiltinWeights();  // for the guess and the move order, before any helper starts
-    int guess = std::clamp(Count(~(own | opp)) >= ParallelEmpties ? Guess(own, opp) : 0, lower, upper);
+    int empties = Count(~(own | opp));
+    int guess = std::clamp(empties >= ParallelEmpties ? Guess(own, opp) : 0, lower, upper);
     KnownLower.store(lower, std::memory_order_relaxed);
     KnownUpper.store(upper, std::memory_order_relaxed);
-    if (Count(~(own | opp)) >= SelectiveFrom) {
+    if (empties >= SelectiveFrom) {
         Margin = MarginTenths;
         guess = Windows(own, opp, lower, upper, guess);
         Margin = 0;
     }
-    guess = Windows(own, opp, lower, upper, guess);
-    return guess;
+    return Windows(own, opp, lower, upper, guess);
 }
 
 void Tune(const char* name, int value)

@@ -33,9 +33,10 @@ std::uint32_t Generation = 0;
 
 std::size_t PairIndex(Bitboard own, Bitboard opp) { return static_cast<std::size_t>(Hash(own, opp)) & (Slots - 2); }
 
+// This search's generation and the bounds.
 std::uint64_t Pack(const TableEntry& e)
 {
-    return std::uint64_t{e.generation} | std::uint64_t{static_cast<std::uint16_t>(e.lower)} << 32 |
+    return std::uint64_t{Generation} | std::uint64_t{static_cast<std::uint16_t>(e.lower)} << 32 |
            std::uint64_t{static_cast<std::uint16_t>(e.upper)} << 48;
 }
 
@@ -59,7 +60,6 @@ bool Read(const Slot& s, TableEntry& e)
         return false;
     e = {own,
          opp,
-         Generation,
          static_cast<std::int16_t>(fields >> 32),
          static_cast<std::int16_t>(fields >> 48),
          static_cast<std::int8_t>(rest),
@@ -75,6 +75,14 @@ void Write(Slot& s, const TableEntry& e)
     Put(s.opp, e.opp);
     Put(s.fields, fields);
     Put(s.check, rest | std::uint64_t{CheckOf(e.own, e.opp, fields, rest)} << 32);
+}
+
+void Copy(Slot& to, const Slot& from)
+{
+    Put(to.own, Load(from.own));
+    Put(to.opp, Load(from.opp));
+    Put(to.fields, Load(from.fields));
+    Put(to.check, Load(from.check));
 }
 
 // Which slot of the pair holds the position from this search, or -1.
@@ -120,16 +128,13 @@ void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int be
             // The first slot keeps the most work, the second the latest.
             TableEntry first;
             if (!Read(pair[0], first) || first.depth <= depth) {
-                Put(pair[1].own, Load(pair[0].own));
-                Put(pair[1].opp, Load(pair[0].opp));
-                Put(pair[1].fields, Load(pair[0].fields));
-                Put(pair[1].check, Load(pair[0].check));
+                Copy(pair[1], pair[0]);
                 at = 0;
             } else {
                 at = 1;
             }
         }
-        e = {own, opp, Generation, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1, exact};
+        e = {own, opp, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1, exact};
     }
     if (value > alpha && value < beta)
         e.lower = e.upper = static_cast<std::int16_t>(value);

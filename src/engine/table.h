@@ -17,7 +17,6 @@ namespace engine {
 
 struct TableEntry {
     Bitboard own, opp;
-    std::uint32_t generation;
     std::int16_t lower, upper;
     std::int8_t depth;  // plies searched, empty squares when exact, minus them when selective
     std::int8_t move;   // -1 when none
