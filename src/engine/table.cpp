@@ -95,7 +95,40 @@ int Find(const Slot* pair, Bitboard own, Bitboard opp, TableEntry& e)
     return -1;
 }
 
+// Values that depend on the position alone, for the rest of the search:
+// the position, then the value and a check over it with the generation.
+struct Memo {
+    std::uint64_t own, opp, value;
+};
+Memo Memos[1 << 16];
+
+Memo& MemoOf(Bitboard own, Bitboard opp) { return Memos[Hash(own, opp) >> 48]; }
+
+std::uint64_t MemoCheck(std::uint64_t own, std::uint64_t opp, std::uint32_t value)
+{
+    return std::uint64_t{CheckOf(own, opp, value, Generation)} << 32;
+}
+
 } // namespace
+
+bool Recall(Bitboard own, Bitboard opp, int& value)
+{
+    const Memo& m = MemoOf(own, opp);
+    std::uint64_t word = Load(m.value);
+    if (Load(m.own) != own || Load(m.opp) != opp || (word & ~0xFFFFFFFFull) != MemoCheck(own, opp, static_cast<std::uint32_t>(word)))
+        return false;
+    value = static_cast<std::int32_t>(word);
+    return true;
+}
+
+void Remember(Bitboard own, Bitboard opp, int value)
+{
+    Memo& m = MemoOf(own, opp);
+    auto bits = static_cast<std::uint32_t>(value);
+    Put(m.own, own);
+    Put(m.opp, opp);
+    Put(m.value, bits | MemoCheck(own, opp, bits));
+}
 
 std::uint64_t Hash(Bitboard own, Bitboard opp)
 {

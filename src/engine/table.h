@@ -52,4 +52,9 @@ bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry);
 // hashes to a pair of slots: one keeps the most work, one the latest.
 void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
 
+// A value that depends on the position alone (and the evaluation's
+// weights), kept for the rest of this search in a small cache of its own.
+bool Recall(Bitboard own, Bitboard opp, int& value);
+void Remember(Bitboard own, Bitboard opp, int value);
+
 } // namespace engine

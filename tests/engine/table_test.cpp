@@ -1,6 +1,7 @@
 // The transposition table packs each entry into words with a check: every
 // field must come back as recorded, bounds by the window they were found
-// with, and entries of an earlier search must not come back at all.
+// with, and entries of an earlier search must not come back at all. The
+// memo of values beside it keeps the same rules.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -46,6 +47,24 @@ TEST(Table, EntriesComeBackAsRecorded)
     engine::NewSearch();
     engine::TableEntry e{};
     EXPECT_FALSE(engine::Lookup(0x0000001818000000ull ^ 120, 0x00FF000000000000ull, e));
+}
+
+// Remembered values come back whole, negative or beyond 16 bits, for
+// their own position only and only in the same search.
+TEST(Table, MemosHoldForTheirPositionAndSearch)
+{
+    const int values[] = {0, -1, 347, -31999, 70000};
+    engine::NewSearch();
+    for (int v : values) {
+        Bitboard own = 0x0000001818000000ull ^ static_cast<Bitboard>(v & 0xFF) << 40, opp = 0x00FF000000000000ull;
+        engine::Remember(own, opp, v);
+        int back = 12345;
+        ASSERT_TRUE(engine::Recall(own, opp, back));
+        EXPECT_EQ(back, v);
+        EXPECT_FALSE(engine::Recall(opp, own, back));
+        engine::NewSearch();
+        EXPECT_FALSE(engine::Recall(own, opp, back));
+    }
 }
 
 } // namespace
