@@ -247,13 +247,33 @@ void ParityOrder(Bitboard empty, int (&squares)[N])
             squares[n++] = std::countr_zero(group);
 }
 
+// The discs turned on one line by a move on the last empty square: every
+// other square is taken, so all up to the mover's nearest disc, if any.
+template <int Stride>
+int LineFlips(const Rays& r, int d, int square, Bitboard mover)
+{
+    int n = 0;
+    if (Bitboard up = r.up[d] & mover)
+        n += (std::countr_zero(up) - square) / Stride - 1;
+    if (Bitboard down = r.down[d] & mover)
+        n += (square - 63 + std::countl_zero(down)) / Stride - 1;
+    return n;
+}
+
+int LastFlips(int square, Bitboard mover)
+{
+    const Rays& r = AllRays.of[square];
+    return LineFlips<1>(r, 0, square, mover) + LineFlips<7>(r, 1, square, mover) + LineFlips<8>(r, 2, square, mover) +
+           LineFlips<9>(r, 3, square, mover);
+}
+
 int LastEmpty(Worker& w, Bitboard own, Bitboard opp, int square)
 {
     ++w.nodes;
     int diff = 2 * Count(own) - 63;
-    if (int n = Count(Flips(square, own, opp)))
+    if (int n = LastFlips(square, own))
         return diff + 2 * n + 1;
-    if (int n = Count(Flips(square, opp, own)))
+    if (int n = LastFlips(square, opp))
         return diff - 2 * n - 1;
     return diff;
 }
