@@ -157,7 +157,7 @@ void Label(std::vector<Sample>& stage, const Options& o)
             engine::NewSearch();
             s.label = 100 * engine::SolveBetween(s.own, s.opp, -64, 64);
         } else {
-            int v = engine::SearchScore(s.own, s.opp, o.depth);
+            int v = engine::LabelScore(s.own, s.opp, o.depth);
             if (v > engine::EvalLimit)
                 v = 100 * (v - engine::WinScore);
             else if (v < -engine::EvalLimit)
