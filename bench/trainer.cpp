@@ -1,7 +1,8 @@
 // Fits the learned evaluation's weights by self-play.
 //
-// 1. Games: from random openings the engine plays itself (level 2, ties
-//    and an occasional move drawn at random), every position kept.
+// 1. Games: from random openings the engine plays itself (3 plies over
+//    the hand-made evaluation, exact from 8 empty squares; ties and an
+//    occasional move drawn at random), every position kept.
 // 2. Stage by stage from the end of the game backwards: positions with at
 //    most --exact empty squares are labelled by the exact solver, the
 //    others by a search of --depth plies over the weights already fitted
@@ -41,6 +42,11 @@ namespace {
 // keeps can change a search's choice: the shipped weights were trained
 // with one of this size, so the trainer keeps it whatever the default.
 constexpr int TrainerTableMegabytes = 32;
+
+// The self-play player of the shipped weights: the level 2 of its day,
+// 3 plies over the hand-made evaluation (style 0), exact from 8 empty
+// squares. The levels have been renumbered since; this one stays.
+constexpr int SelfPlayLevel = 2, SelfPlayDepth = 3, SelfPlayExactFrom = 8, SelfPlayStyle = 0;
 
 struct Options {
     std::uint64_t seed = 1;
@@ -133,7 +139,7 @@ std::vector<Sample> PlayGames(const Options& o)
                 square = Nth(moves, random.Below(std::popcount(moves)));
             } else {
                 int best[64];
-                int n = BestMoves(p, 2, best);
+                int n = BestMoves(p, SelfPlayLevel, best);
                 square = best[random.Below(n)];
             }
             p = Play(p, square);
@@ -151,7 +157,7 @@ void Label(std::vector<Sample>& stage, const Options& o)
             engine::NewSearch();
             s.label = 100 * engine::SolveBetween(s.own, s.opp, -64, 64);
         } else {
-            int v = engine::SearchScore(s.own, s.opp, o.depth);
+            int v = engine::LabelScore(s.own, s.opp, o.depth);
             if (v > engine::EvalLimit)
                 v = 100 * (v - engine::WinScore);
             else if (v < -engine::EvalLimit)
@@ -419,6 +425,7 @@ int main(int argc, char** argv)
         return Calibrate(o, o.calibrate);
     }
     SetTableMegabytes(TrainerTableMegabytes);
+    engine::SetLevel(SelfPlayLevel, SelfPlayDepth, SelfPlayExactFrom, SelfPlayStyle);
     if (!InitSearch())
         return 1;
     std::string mkdir = "mkdir -p '" + o.work + "'";

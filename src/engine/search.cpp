@@ -15,8 +15,10 @@ namespace engine {
 namespace {
 
 // How a level searches: over the hand-made evaluation or the learned
-// one, and with the learned one whether it cuts selectively.
-enum Style { Hand, Patterns, Selective };
+// one, and with the learned one whether it cuts selectively. Labels is
+// the learned one with finished games scored as the hand-made search
+// scores them; only the trainer's labels use it (see LabelScore).
+enum Style { Hand, Patterns, Selective, Labels };
 
 // Plies of search, the number of empty squares from which the level
 // plays exactly, and how it searches.
@@ -41,7 +43,7 @@ bool Abandoned = false;
 template <Style S>
 int Final(int discDifference)
 {
-    if constexpr (S == Hand)
+    if constexpr (S == Hand || S == Labels)
         return FinalScore(discDifference);
     else
         return 100 * discDifference;
@@ -201,16 +203,27 @@ void SetLevel(int level, int depth, int exactFrom, int style)
     Levels[level] = {depth, exactFrom, static_cast<Style>(style)};
 }
 
-int SearchScore(Bitboard own, Bitboard opp, int depth, bool selective)
+namespace {
+
+template <Style S>
+int Deepen(Bitboard own, Bitboard opp, int depth)
 {
     UseBuiltinWeights();
     NewSearch();
     int value = 0;
     for (int d = 1; d <= depth; ++d)
-        value = selective ? Search<Selective>(own, opp, d, -Infinity, Infinity, false)
-                          : Search<Patterns>(own, opp, d, -Infinity, Infinity, false);
+        value = Search<S>(own, opp, d, -Infinity, Infinity, false);
     return value;
 }
+
+} // namespace
+
+int SearchScore(Bitboard own, Bitboard opp, int depth, bool selective)
+{
+    return selective ? Deepen<Selective>(own, opp, depth) : Deepen<Patterns>(own, opp, depth);
+}
+
+int LabelScore(Bitboard own, Bitboard opp, int depth) { return Deepen<Labels>(own, opp, depth); }
 
 } // namespace engine
 
