@@ -350,8 +350,10 @@ int Calibrate(const Options& o, int count)
             continue;
         ++taken;
         int v[MaxDepth + 1];
+        // Scored as the labels are, so that a game ending within reach
+        // lies beyond EvalLimit and the position is left out.
         for (int d = 1; d <= MaxDepth; ++d)
-            v[d] = engine::SearchScore(x.own, x.opp, d);
+            v[d] = engine::LabelScore(x.own, x.opp, d);
         if (std::abs(v[MaxDepth]) > engine::EvalLimit || std::abs(v[1]) > engine::EvalLimit)
             continue;
         int band = std::min(e, 59) / 10;

@@ -115,9 +115,10 @@ bool Recall(Bitboard own, Bitboard opp, int& value)
 {
     const Memo& m = MemoOf(own, opp);
     std::uint64_t word = Load(m.value);
-    if (Load(m.own) != own || Load(m.opp) != opp || (word & ~0xFFFFFFFFull) != MemoCheck(own, opp, static_cast<std::uint32_t>(word)))
+    auto bits = static_cast<std::uint32_t>(word);
+    if (Load(m.own) != own || Load(m.opp) != opp || (word & ~0xFFFFFFFFull) != MemoCheck(own, opp, bits))
         return false;
-    value = static_cast<std::int32_t>(word);
+    value = static_cast<std::int32_t>(bits);
     return true;
 }
 
