@@ -464,13 +464,13 @@ int StaticKey(Worker& w, const Candidate& c, int empties, int& estimate)
         return Count(Moves(c.own, c.opp));
     if (empties < ShallowEmpties)
         return OrderKey(c);
-    // Most of these searches recur, in later windows and other branches.
+    // Most searches recur, in later windows and other branches; a lone
+    // evaluation costs less than looking it up.
     int depth = ShallowDepth(empties), shallow;
-    if (depth == 0)
-        shallow = Shallow(w, c.own, c.opp, 0, -Infinity, Infinity);
-    else if (!Recall(c.own, c.opp, shallow)) {
+    if (depth == 0 || !Recall(c.own, c.opp, shallow)) {
         shallow = Shallow(w, c.own, c.opp, depth, -Infinity, Infinity);
-        Remember(c.own, c.opp, shallow);
+        if (depth > 0)
+            Remember(c.own, c.opp, shallow);
     }
     estimate = std::max(estimate, -shallow);
     return MobilityWeight * OrderKey(c) + ShallowWeight * shallow;
