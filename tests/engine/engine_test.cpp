@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/evaluate.h"
+#include "engine/search.h"
 #include "engine/stability.h"
 #include "game/board.h"
 
@@ -192,6 +194,19 @@ TEST(Engine, SolveMatchesExhaustiveSearch)
     int best = 0;
     EXPECT_EQ(Solve(noMoves, &best), 63);
     EXPECT_EQ(best, -1);
+}
+
+// Where every line ends within the search, the levels' search counts the
+// margin in hundredths of a disc, and the trainer's labels a win or loss
+// beyond any estimate, as the shipped weights were fitted to.
+TEST(Engine, FinishedGamesAreScoredAsEachSearchCountsThem)
+{
+    ASSERT_TRUE(InitSearch());
+    for (const Position& p : EndgamePositions(5, 20, 1, 2)) {
+        int margin = Minimax(p);
+        EXPECT_EQ(engine::SearchScore(p.own, p.opp, 4), 100 * margin);
+        EXPECT_EQ(engine::LabelScore(p.own, p.opp, 4), engine::FinalScore(margin));
+    }
 }
 
 TEST(Engine, BestMovesAreExactlyTheEqualBestWithinExactRange)
