@@ -221,6 +221,8 @@ bool Worker::Stopped() const { return false; }
 constexpr Bitboard Quadrants[4] = {0x000000000F0F0F0Full, 0x00000000F0F0F0F0ull, 0x0F0F0F0F00000000ull,
                                    0xF0F0F0F000000000ull};
 
+int QuadrantOf(int square) { return (square >> 2 & 1) | (square >> 4 & 2); }
+
 int DiscDifference(Bitboard own, Bitboard opp) { return Count(own) - Count(opp); }
 
 // Empty squares in quadrants with an odd number of them: playing there
@@ -231,19 +233,18 @@ Bitboard OddRegions(Bitboard empty)
     Bitboard odd = 0;
     for (; empty; empty &= empty - 1) {
         int square = std::countr_zero(empty);
-        odd ^= Quadrants[(square >> 2 & 1) | (square >> 4 & 2)];
+        odd ^= Quadrants[QuadrantOf(square)];
     }
     return odd;
 }
 
 // The empty squares, those in odd quadrants first.
 template <int N>
-void ParityOrder(Bitboard empty, int (&squares)[N])
+void ParityOrder(Bitboard empty, Bitboard odd, int (&squares)[N])
 {
-    Bitboard odd = OddRegions(empty);
     int n = 0;
     for (Bitboard group : {empty & odd, empty & ~odd})
-        for (; group; group &= group - 1)
+        for (; group && n < N; group &= group - 1)
             squares[n++] = std::countr_zero(group);
 }
 
@@ -278,16 +279,33 @@ int LastEmpty(Worker& w, Bitboard own, Bitboard opp, int square)
     return diff;
 }
 
+// The squares next to each square: a move needs an opponent's disc there.
+struct NeighbourTable {
+    Bitboard of[64];
+    constexpr NeighbourTable() : of{}
+    {
+        for (int s = 0; s < 64; ++s)
+            of[s] = Around(Bitboard{1} << s);
+    }
+};
+constexpr NeighbourTable Neighbours;
+
+// The discs a move on square turns, if it may be a move at all.
+Bitboard FlipsNear(int square, Bitboard own, Bitboard opp)
+{
+    return Neighbours.of[square] & opp ? Flips(square, own, opp) : 0;
+}
+
 int SolveTwo(Worker& w, Bitboard own, Bitboard opp, int a, int b, int alpha, int beta, bool passed)
 {
     ++w.nodes;
     int best = -65;
-    if (Bitboard flips = Flips(a, own, opp)) {
+    if (Bitboard flips = FlipsNear(a, own, opp)) {
         best = -LastEmpty(w, opp ^ flips, own ^ flips ^ (Bitboard{1} << a), b);
         if (best >= beta)
             return best;
     }
-    if (Bitboard flips = Flips(b, own, opp))
+    if (Bitboard flips = FlipsNear(b, own, opp))
         best = std::max(best, -LastEmpty(w, opp ^ flips, own ^ flips ^ (Bitboard{1} << b), a));
     if (best > -65)
         return best;
@@ -303,7 +321,7 @@ int SolveThree(Worker& w, Bitboard own, Bitboard opp, const int (&squares)[3], i
     int best = -65;
     for (int i = 0; i < 3; ++i) {
         int square = squares[i];
-        Bitboard flips = Flips(square, own, opp);
+        Bitboard flips = FlipsNear(square, own, opp);
         if (!flips)
             continue;
         int a = squares[i == 0 ? 1 : 0], b = squares[i == 2 ? 1 : 2];
@@ -322,20 +340,28 @@ int SolveThree(Worker& w, Bitboard own, Bitboard opp, const int (&squares)[3], i
     return -SolveThree(w, opp, own, squares, -beta, -alpha, true);
 }
 
-// Four empty squares in parity order; each move leaves the other three
-// in the same order, the lone ones of their quadrants first.
+// Four empty squares in parity order. Of the three a move leaves, a lone
+// one in its quadrant goes first when the other two share one; otherwise
+// all three have the same parity.
 int SolveFour(Worker& w, Bitboard own, Bitboard opp, const int (&squares)[4], int alpha, int beta, bool passed)
 {
     ++w.nodes;
     int best = -65;
     for (int i = 0; i < 4; ++i) {
         int square = squares[i];
-        Bitboard flips = Flips(square, own, opp);
+        Bitboard flips = FlipsNear(square, own, opp);
         if (!flips)
             continue;
         Bitboard nextOwn = opp ^ flips, nextOpp = own ^ flips ^ (Bitboard{1} << square);
         int rest[3];
-        ParityOrder(~(nextOwn | nextOpp), rest);
+        for (int j = 0, n = 0; j < 4; ++j)
+            if (j != i)
+                rest[n++] = squares[j];
+        int q0 = QuadrantOf(rest[0]), q1 = QuadrantOf(rest[1]), q2 = QuadrantOf(rest[2]);
+        if (q0 == q2 && q1 != q0)
+            std::swap(rest[0], rest[1]);
+        else if (q0 == q1 && q2 != q0)
+            std::swap(rest[0], rest[2]);
         int value = -SolveThree(w, nextOwn, nextOpp, rest, -beta, -alpha, false);
         if (value > best) {
             best = value;
@@ -358,12 +384,12 @@ int SolveSmall(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool 
     if (empties <= 4) {
         if (empties == 4) {
             int squares[4];
-            ParityOrder(empty, squares);
+            ParityOrder(empty, OddRegions(empty), squares);
             return SolveFour(w, own, opp, squares, alpha, beta, passed);
         }
         if (empties == 3) {
             int squares[3];
-            ParityOrder(empty, squares);
+            ParityOrder(empty, OddRegions(empty), squares);
             return SolveThree(w, own, opp, squares, alpha, beta, passed);
         }
         if (empties == 2) {
@@ -380,10 +406,19 @@ int SolveSmall(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool 
                            empty & ~odd & NearCorners}) {
         for (; group; group &= group - 1) {
             int square = std::countr_zero(group);
-            Bitboard flips = Flips(square, own, opp);
+            Bitboard flips = FlipsNear(square, own, opp);
             if (!flips)
                 continue;
-            int value = -SolveSmall(w, opp ^ flips, own ^ flips ^ (Bitboard{1} << square), -beta, -alpha, false);
+            Bitboard nextOwn = opp ^ flips, nextOpp = own ^ flips ^ (Bitboard{1} << square);
+            int value;
+            if (empties == 5) {
+                // The move toggles its own quadrant's parity only.
+                int rest[4];
+                ParityOrder(empty ^ (Bitboard{1} << square), odd ^ Quadrants[QuadrantOf(square)], rest);
+                value = -SolveFour(w, nextOwn, nextOpp, rest, -beta, -alpha, false);
+            } else {
+                value = -SolveSmall(w, nextOwn, nextOpp, -beta, -alpha, false);
+            }
             if (value > best) {
                 best = value;
                 if (value >= beta)

@@ -99,7 +99,7 @@ inline Bitboard Flips(int square, Bitboard own, Bitboard opp)
 }
 
 // Every square next to one of the given squares.
-inline Bitboard Around(Bitboard b)
+constexpr Bitboard Around(Bitboard b)
 {
     Bitboard side = Shift<1>(b & NotLastColumn) | Shift<-1>(b & NotFirstColumn);
     Bitboard row = b | side;
