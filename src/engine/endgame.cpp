@@ -634,6 +634,7 @@ int RootWindow(Bitboard own, Bitboard opp, int alpha, int beta)
     int value;
 #if SHIROKURO_THREADS
     if (threads > 1) {
+        UseHugePages();
         Pool.done = false;
         std::vector<Worker> helpers(static_cast<std::size_t>(threads - 1));
         std::vector<std::thread> running;

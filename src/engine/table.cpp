@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <cstdlib>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace engine {
 
 namespace {
@@ -182,6 +186,21 @@ void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int be
 }
 
 } // namespace engine
+
+void engine::UseHugePages()
+{
+#if defined(__linux__)
+    static bool asked = false;
+    if (!Table || asked)
+        return;
+    asked = true;
+    // Whole pages inside the table only; a refusal leaves small pages.
+    auto begin = (reinterpret_cast<std::uintptr_t>(Table) + 4095) & ~std::uintptr_t{4095};
+    auto end = (reinterpret_cast<std::uintptr_t>(Table + Slots)) & ~std::uintptr_t{4095};
+    if (end > begin)
+        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#endif
+}
 
 void SetTableMegabytes(int megabytes)
 {

@@ -52,6 +52,11 @@ bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry);
 // hashes to a pair of slots: one keeps the most work, one the latest.
 void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
 
+// Asks for the table's memory in huge pages, where the system has them.
+// A page's first write then happens once per huge page: with several
+// threads, each such fault interrupts every core that ran one.
+void UseHugePages();
+
 // A value that depends on the position alone (and the evaluation's
 // weights), kept for the rest of this search in a small cache of its own.
 bool Recall(Bitboard own, Bitboard opp, int& value);
