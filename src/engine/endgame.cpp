@@ -716,6 +716,7 @@ int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
 {
     UseBuiltinWeights();  // for the guess and the move order, before any helper starts
     int empties = Count(~(own | opp));
+    FitTable(empties);
     int guess = std::clamp(empties >= ParallelEmpties ? Guess(own, opp) : 0, lower, upper);
     KnownLower.store(lower, std::memory_order_relaxed);
     KnownUpper.store(upper, std::memory_order_relaxed);
@@ -760,7 +761,7 @@ SolveStatus CurrentSolve()
 
 int Solve(const Position& p, int* bestSquare)
 {
-    engine::NewSearch();
+    engine::NewSearch(engine::Count(~(p.own | p.opp)));
     engine::PublishedNodes.store(0, std::memory_order_relaxed);
     int value = engine::SolveBetween(p.own, p.opp, -64, 64);
     int square = -1;

@@ -1,5 +1,6 @@
 #include "engine/table.h"
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cstdint>
@@ -32,10 +33,14 @@ static_assert(sizeof(Slot) == 32, "a pair of slots fills one cache line");
 
 int Megabytes = DefaultTableMegabytes;
 std::size_t Slots = 0;
+// Slots in use, a power of two: a short solve keeps to the start of the
+// table, since the first write to each page costs a fault, and on a
+// virtual machine those faults can take longer than the solve itself.
+std::size_t Used = 0;
 Slot* Table = nullptr;
 std::uint32_t Generation = 0;
 
-std::size_t PairIndex(Bitboard own, Bitboard opp) { return static_cast<std::size_t>(Hash(own, opp)) & (Slots - 2); }
+std::size_t PairIndex(Bitboard own, Bitboard opp) { return static_cast<std::size_t>(Hash(own, opp)) & (Used - 2); }
 
 // This search's generation and the bounds.
 std::uint64_t Pack(const TableEntry& e)
@@ -141,7 +146,17 @@ std::uint64_t Hash(Bitboard own, Bitboard opp)
     return h ^ h >> 31;
 }
 
-void NewSearch() { ++Generation; }
+void NewSearch(int empties)
+{
+    ++Generation;
+    FitTable(empties);
+}
+
+void FitTable(int empties)
+{
+    std::size_t wanted = std::size_t{1} << std::clamp(empties, 16, 40);
+    Used = std::max(Used, std::min(Slots, wanted));
+}
 
 void Prefetch(Bitboard own, Bitboard opp)
 {
@@ -223,6 +238,7 @@ bool InitSearch()
         if (void* memory = std::calloc(Slots * sizeof(Slot) + 63, 1))
             Table = reinterpret_cast<Slot*>((reinterpret_cast<std::uintptr_t>(memory) + 63) & ~std::uintptr_t{63});
         Generation = 0;
+        Used = std::min(Slots, std::size_t{1} << 16);
     }
     return Table != nullptr;
 }

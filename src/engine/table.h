@@ -43,7 +43,12 @@ inline bool BoundsSettle(const TableEntry& e, int alpha, int beta, int& value)
 
 std::uint64_t Hash(Bitboard own, Bitboard opp);
 
-void NewSearch();
+// Starts a new generation for a search of so many empty squares; the
+// table grows to what such a search needs, and never shrinks.
+void NewSearch(int empties = 64);
+// Grows the table, if need be, for a search of so many empty squares
+// within the current generation (a slot for each 2^empties, up to its size).
+void FitTable(int empties);
 // Starts loading the position's pair of slots, for a lookup soon after.
 void Prefetch(Bitboard own, Bitboard opp);
 // A copy of the position's entry from this search, or false.
