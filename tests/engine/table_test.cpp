@@ -67,4 +67,33 @@ TEST(Table, MemosHoldForTheirPositionAndSearch)
     }
 }
 
+// A short solve keeps to the start of the table, and the table may grow
+// within a search: what was recorded before comes back whole or not at
+// all, and what is recorded after comes back.
+TEST(Table, GrowingWithinASearchKeepsEntriesWhole)
+{
+    ASSERT_TRUE(InitSearch());
+    engine::NewSearch(16);
+    auto own = [](int i) { return 0x0000001818000000ull ^ static_cast<Bitboard>(i) << 40; };
+    const Bitboard opp = 0x0000000000FF0000ull;
+    for (int grown : {0, 1}) {
+        for (int i = 0; i < 4096; ++i)
+            engine::Record(own(i), opp, 20, true, -64, 64, i % 127 - 63, i % 64);
+        engine::FitTable(30);
+        int found = 0;
+        for (int i = 0; i < 4096; ++i) {
+            engine::TableEntry e{};
+            if (!engine::Lookup(own(i), opp, e))
+                continue;
+            ++found;
+            ASSERT_EQ(e.lower, i % 127 - 63);
+            ASSERT_EQ(e.upper, e.lower);
+            ASSERT_EQ(e.move, i % 64);
+        }
+        if (grown) {
+            EXPECT_EQ(found, 4096);
+        }
+    }
+}
+
 } // namespace
