@@ -154,8 +154,8 @@ void NewSearch(int empties)
 
 void FitTable(int empties)
 {
-    std::size_t wanted = std::size_t{1} << std::clamp(empties, 16, 40);
-    Used = std::max(Used, std::min(Slots, wanted));
+    std::uint64_t wanted = std::uint64_t{1} << std::clamp(empties, 16, 40);
+    Used = std::max(Used, static_cast<std::size_t>(std::min<std::uint64_t>(Slots, wanted)));
 }
 
 void Prefetch(Bitboard own, Bitboard opp)
