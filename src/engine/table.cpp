@@ -238,7 +238,7 @@ bool InitSearch()
         if (void* memory = std::calloc(Slots * sizeof(Slot) + 63, 1))
             Table = reinterpret_cast<Slot*>((reinterpret_cast<std::uintptr_t>(memory) + 63) & ~std::uintptr_t{63});
         Generation = 0;
-        Used = std::min(Slots, std::size_t{1} << 16);
+        FitTable(0);  // the least a search uses
     }
     return Table != nullptr;
 }
