@@ -91,8 +91,21 @@ int CornerIndex(Bitboard b)
     return Ternary[b & 7] + 27 * Ternary[(b >> 8) & 7] + 729 * Ternary[(b >> 16) & 7];
 }
 
-std::int16_t Weights[Stages][StageSize];
+using StageWeights = std::int16_t[StageSize];
+StageWeights Weights[Stages];
 bool Loaded = false;
+StageWeights OrderWeights[OrderStages];
+bool OrderLoaded = false;
+
+int Sum(const std::int16_t* w, Bitboard own, Bitboard opp)
+{
+    int index[Features];
+    FeatureIndices(own, opp, index);
+    int sum = 0;
+    for (int i : index)
+        sum += w[i];
+    return std::clamp(sum, -EvalLimit, EvalLimit);
+}
 
 } // namespace
 
@@ -133,15 +146,12 @@ int CanonicalIndex(const PatternKind& kind, int index)
     return std::min(index, reflected);
 }
 
-int PatternEvaluate(Bitboard own, Bitboard opp)
+int PatternEvaluate(Bitboard own, Bitboard opp) { return Sum(Weights[StageOf(Count(~(own | opp)))], own, opp); }
+
+int OrderEvaluate(Bitboard own, Bitboard opp)
 {
-    int index[Features];
-    FeatureIndices(own, opp, index);
-    const std::int16_t* w = Weights[StageOf(Count(~(own | opp)))];
-    int sum = 0;
-    for (int i : index)
-        sum += w[i];
-    return std::clamp(sum, -EvalLimit, EvalLimit);
+    int stage = StageOf(Count(~(own | opp)));
+    return Sum(stage < OrderStages ? OrderWeights[stage] : Weights[stage], own, opp);
 }
 
 int CanonicalCount()
@@ -153,15 +163,10 @@ int CanonicalCount()
     return count;
 }
 
-void CanonicalWeights(int stage, std::int16_t* out)
-{
-    for (const PatternKind& kind : PatternKinds)
-        for (int i = 0; i < kind.size; ++i)
-            if (CanonicalIndex(kind, i) == i)
-                *out++ = Weights[stage][kind.offset + i];
-}
+namespace {
 
-bool LoadWeights(const std::uint8_t* data, std::size_t size)
+// Decodes a weights file of so many stages into their canonical weights.
+bool Decode(const std::uint8_t* data, std::size_t size, int stages, std::vector<std::int16_t>& values)
 {
     static constexpr std::uint8_t Magic[4] = {'S', 'K', 'W', '1'};
     if (size < 4 || !std::equal(Magic, Magic + 4, data))
@@ -179,8 +184,8 @@ bool LoadWeights(const std::uint8_t* data, std::size_t size)
         }
         return false;
     };
-    int total = Stages * CanonicalCount();
-    std::vector<std::int16_t> values;
+    int total = stages * CanonicalCount();
+    values.clear();
     values.reserve(static_cast<std::size_t>(total));
     while (static_cast<int>(values.size()) < total) {
         std::uint32_t v;
@@ -198,15 +203,11 @@ bool LoadWeights(const std::uint8_t* data, std::size_t size)
             values.push_back(static_cast<std::int16_t>(w));
         }
     }
-    if (at != size)
-        return false;
-
-    for (int s = 0; s < Stages; ++s)
-        SetCanonicalWeights(s, values.data() + static_cast<std::size_t>(s) * static_cast<std::size_t>(total / Stages));
-    return true;
+    return at == size;
 }
 
-void SetCanonicalWeights(int stage, const std::int16_t* in)
+// Fills a stage's table from its canonical weights in file order.
+void SetStage(StageWeights& w, const std::int16_t* in)
 {
     // Each entry's canonical one, worked out once.
     static const std::vector<int> canonical = [] {
@@ -216,21 +217,38 @@ void SetCanonicalWeights(int stage, const std::int16_t* in)
                 c[static_cast<std::size_t>(kind.offset + i)] = kind.offset + CanonicalIndex(kind, i);
         return c;
     }();
-    std::int16_t* w = Weights[stage];
     for (int i = 0; i < StageSize; ++i)
         if (canonical[static_cast<std::size_t>(i)] == i)
             w[i] = *in++;
     for (int i = 0; i < StageSize; ++i)
         w[i] = w[canonical[static_cast<std::size_t>(i)]];
-    Loaded = true;
 }
 
-std::uint32_t WeightsChecksum()
+void Canonical(const StageWeights& w, std::int16_t* out)
+{
+    for (const PatternKind& kind : PatternKinds)
+        for (int i = 0; i < kind.size; ++i)
+            if (CanonicalIndex(kind, i) == i)
+                *out++ = w[kind.offset + i];
+}
+
+bool Load(const std::uint8_t* data, std::size_t size, StageWeights* into, int stages)
+{
+    std::vector<std::int16_t> values;
+    if (!Decode(data, size, stages, values))
+        return false;
+    auto count = static_cast<std::size_t>(CanonicalCount());
+    for (int s = 0; s < stages; ++s)
+        SetStage(into[s], values.data() + static_cast<std::size_t>(s) * count);
+    return true;
+}
+
+std::uint32_t Checksum(const StageWeights* weights, int stages)
 {
     std::uint32_t h = 2166136261u;
     std::vector<std::int16_t> w(static_cast<std::size_t>(CanonicalCount()));
-    for (int s = 0; s < Stages; ++s) {
-        CanonicalWeights(s, w.data());
+    for (int s = 0; s < stages; ++s) {
+        Canonical(weights[s], w.data());
         for (std::int16_t v : w)
             for (int byte : {v & 0xFF, (v >> 8) & 0xFF})
                 h = (h ^ static_cast<std::uint32_t>(byte)) * 16777619u;
@@ -238,18 +256,17 @@ std::uint32_t WeightsChecksum()
     return h;
 }
 
-void UseBuiltinWeights()
+// The bytes of a built-in weights file from its base-64 lines.
+std::vector<std::uint8_t> Unpack(const char* const* lines, std::size_t count)
 {
-    if (Loaded)
-        return;
     auto value = [](char c) {
         return c >= 'A' && c <= 'Z' ? c - 'A' : c >= 'a' && c <= 'z' ? c - 'a' + 26 : c >= '0' && c <= '9' ? c - '0' + 52 : c == '+' ? 62 : 63;
     };
     std::vector<std::uint8_t> bytes;
     std::uint32_t bits = 0;
     int held = 0;
-    for (std::size_t line = 0; line < BuiltinWeightLineCount; ++line) {
-        for (const char* c = BuiltinWeightLines[line]; *c; ++c) {
+    for (std::size_t line = 0; line < count; ++line) {
+        for (const char* c = lines[line]; *c; ++c) {
             bits = bits << 6 | static_cast<std::uint32_t>(value(*c));
             if ((held += 6) >= 8) {
                 held -= 8;
@@ -257,8 +274,49 @@ void UseBuiltinWeights()
             }
         }
     }
-    LoadWeights(bytes.data(), bytes.size());
+    return bytes;
+}
+
+} // namespace
+
+bool LoadWeights(const std::uint8_t* data, std::size_t size)
+{
+    if (!Load(data, size, Weights, Stages))
+        return false;
     Loaded = true;
+    return true;
+}
+
+bool LoadOrderWeights(const std::uint8_t* data, std::size_t size)
+{
+    if (!Load(data, size, OrderWeights, OrderStages))
+        return false;
+    OrderLoaded = true;
+    return true;
+}
+
+void SetCanonicalWeights(int stage, const std::int16_t* in)
+{
+    SetStage(Weights[stage], in);
+    Loaded = true;
+}
+
+void CanonicalWeights(int stage, std::int16_t* out) { Canonical(Weights[stage], out); }
+
+std::uint32_t WeightsChecksum(int stages) { return Checksum(Weights, stages); }
+
+std::uint32_t OrderWeightsChecksum() { return Checksum(OrderWeights, OrderStages); }
+
+void UseBuiltinWeights()
+{
+    if (!Loaded) {
+        std::vector<std::uint8_t> bytes = Unpack(BuiltinWeightLines, BuiltinWeightLineCount);
+        LoadWeights(bytes.data(), bytes.size());
+    }
+    if (!OrderLoaded) {
+        std::vector<std::uint8_t> bytes = Unpack(BuiltinOrderWeightLines, BuiltinOrderWeightLineCount);
+        LoadOrderWeights(bytes.data(), bytes.size());
+    }
 }
 
 } // namespace engine

@@ -39,24 +39,38 @@ int CanonicalIndex(const PatternKind& kind, int index);
 
 int PatternEvaluate(Bitboard own, Bitboard opp);
 
+// The exact solver orders its moves by weights of its own for the stages
+// it searches most (those of the game beyond them): fitted on positions
+// from uniformly random games as well as from self-play, since a solve
+// may start from any legal position, however lopsided.
+inline constexpr int OrderStages = 7;
+int OrderEvaluate(Bitboard own, Bitboard opp);
+
 // The weights as stored: for each stage and kind the canonical entries in
 // order, zigzag varints, a zero followed by the length of a run of zeros.
 // Replaces the weights in use; false (and nothing changed) when data is
 // not such a file.
 bool LoadWeights(const std::uint8_t* data, std::size_t size);
+// The same for the solver's weights: a file of OrderStages stages.
+bool LoadOrderWeights(const std::uint8_t* data, std::size_t size);
 // The canonical weights of a stage in file order, for the trainer.
 int CanonicalCount();
 void CanonicalWeights(int stage, std::int16_t* out);
 // Replaces one stage's weights with canonical ones in file order.
 void SetCanonicalWeights(int stage, const std::int16_t* in);
-// FNV-1a over every canonical weight in file order, as 16-bit little-endian.
-std::uint32_t WeightsChecksum();
-// Loads the built-in weights once; the searches call it.
+// FNV-1a over every canonical weight of the first stages in file order,
+// as 16-bit little-endian; of the solver's weights, all its stages.
+std::uint32_t WeightsChecksum(int stages = Stages);
+std::uint32_t OrderWeightsChecksum();
+// Loads the built-in weights of both kinds once; the searches call it.
 void UseBuiltinWeights();
 
 // The built-in weights file, base-64 text in short lines (generated).
 extern const char* const BuiltinWeightLines[];
 extern const std::size_t BuiltinWeightLineCount;
 extern const std::uint32_t BuiltinWeightsChecksum;
+extern const char* const BuiltinOrderWeightLines[];
+extern const std::size_t BuiltinOrderWeightLineCount;
+extern const std::uint32_t BuiltinOrderWeightsChecksum;
 
 } // namespace engine

@@ -59,6 +59,23 @@ TEST(Patterns, BuiltInWeightsMatchTheTrainersChecksum)
 {
     engine::UseBuiltinWeights();
     EXPECT_EQ(engine::WeightsChecksum(), engine::BuiltinWeightsChecksum);
+    EXPECT_EQ(engine::OrderWeightsChecksum(), engine::BuiltinOrderWeightsChecksum);
+}
+
+// The solver's weights cover its stages only; later ones are the game's.
+TEST(Patterns, SolverWeightsHandOverToTheGamesAfterTheirStages)
+{
+    engine::UseBuiltinWeights();
+    int differ = 0;
+    for (const Position& p : RandomPositions(7, 300)) {
+        int empties = std::popcount(~(p.own | p.opp));
+        int order = engine::OrderEvaluate(p.own, p.opp), game = engine::PatternEvaluate(p.own, p.opp);
+        if (engine::StageOf(empties) >= engine::OrderStages)
+            ASSERT_EQ(order, game) << empties;
+        else
+            differ += order != game;
+    }
+    EXPECT_GT(differ, 0);
 }
 
 TEST(Patterns, SymmetricImagesEvaluateTheSame)
