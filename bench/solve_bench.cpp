@@ -9,6 +9,8 @@
 // instead times every move of the top level in N games against the random
 // player, "games:N:LEVEL" of another level. Built against an older engine
 // with -DSOLVE_BENCH_BEFORE it measures that engine the same way.
+// SOLVE_BENCH_ORDER=FILE orders the solver's moves by the trainer's
+// weights file FILE (written with --order 1) instead of the built-in ones.
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -22,6 +24,7 @@
 
 #include "engine/endgame.h"
 #include "engine/engine.h"
+#include "engine/patterns.h"
 
 namespace {
 
@@ -100,6 +103,19 @@ int main(int argc, char** argv)
 #endif
     if (!InitSearch())
         return 1;
+#ifndef SOLVE_BENCH_BEFORE
+    // The solver's move-order weights from a file of the trainer's.
+    if (const char* path = std::getenv("SOLVE_BENCH_ORDER")) {
+        std::vector<std::uint8_t> bytes;
+        if (FILE* f = std::fopen(path, "rb")) {
+            for (int c; (c = std::fgetc(f)) != EOF;)
+                bytes.push_back(static_cast<std::uint8_t>(c));
+            std::fclose(f);
+        }
+        if (!engine::LoadOrderWeights(bytes.data(), bytes.size()))
+            return 1;
+    }
+#endif
     int threads = 1;
     double lastCpu = 0;
     bool print = false;
