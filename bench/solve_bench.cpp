@@ -24,7 +24,9 @@
 
 #include "engine/endgame.h"
 #include "engine/engine.h"
+#ifndef SOLVE_BENCH_BEFORE
 #include "engine/patterns.h"
+#endif
 
 namespace {
 
