@@ -392,7 +392,8 @@ int Calibrate(const Options& o, int count)
 int LoadAndShow(const std::string& path, bool order)
 {
     std::vector<std::uint8_t> bytes;
-    if (!ReadFile(path, bytes) || !(order ? engine::LoadOrderWeights : engine::LoadWeights)(bytes.data(), bytes.size())) {
+    auto load = order ? engine::LoadOrderWeights : engine::LoadWeights;
+    if (!ReadFile(path, bytes) || !load(bytes.data(), bytes.size())) {
         std::fprintf(stderr, "trainer: %s is not a weights file\n", path.c_str());
         return 1;
     }
@@ -453,7 +454,9 @@ int main(int argc, char** argv)
         return 1;
     auto start = std::chrono::steady_clock::now();
     std::string tag = o.work + "/s" + std::to_string(o.seed) + "-g" + std::to_string(o.games) + "-e" +
-                      std::to_string(o.exact) + "-d" + std::to_string(o.depth) + (o.randomGames ? "-r" + std::to_string(o.randomGames) : "");
+                      std::to_string(o.exact) + "-d" + std::to_string(o.depth);
+    if (o.randomGames)
+        tag += "-r" + std::to_string(o.randomGames);
 
     std::vector<Sample> samples;
     if (!ReadFile(tag + "-games.bin", samples)) {
