@@ -56,6 +56,8 @@ int Threads = 1;
 int Margin = 0;
 int SelectiveFrom = 16;  // empty squares at the root
 int MarginTenths = 80;
+// A solve's first exact window tests for a value this far above the guess.
+int StartAbove = 1;
 
 std::atomic<std::uint64_t> PublishedNodes{0};
 std::atomic<int> KnownLower{-64}, KnownUpper{64};
@@ -704,15 +706,23 @@ int Windows(Bitboard own, Bitboard opp, int lower, int upper, int guess)
     return lower;
 }
 
-} // namespace
-
-int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta)
+// The first of the moves, in list order, whose value reaches beta, or -1;
+// best gets the highest value found, a bound when none reaches it.
+int FirstReaching(const Candidate* list, int n, int beta, int& best)
 {
-    UseBuiltinWeights();
-    return RootWindow(own, opp, alpha, beta);
+    best = -65;
+    for (int i = 0; i < n; ++i) {
+        int value = -RootWindow(list[i].own, list[i].opp, -beta, -beta + 1);
+        best = std::max(best, value);
+        if (value >= beta)
+            return i;
+    }
+    return -1;
 }
 
-int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
+// A first guess at the value in [lower, upper]: a shallow search, then
+// from SelectiveFrom on the selective windows' value.
+int Estimate(Bitboard own, Bitboard opp, int lower, int upper)
 {
     UseBuiltinWeights();  // for the guess and the move order, before any helper starts
     int empties = Count(~(own | opp));
@@ -725,7 +735,54 @@ int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
         guess = Windows(own, opp, lower, upper, guess);
         Margin = 0;
     }
-    return Windows(own, opp, lower, upper, guess);
+    return guess;
+}
+
+} // namespace
+
+int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta)
+{
+    UseBuiltinWeights();
+    return RootWindow(own, opp, alpha, beta);
+}
+
+int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
+{
+    return Windows(own, opp, lower, upper, Estimate(own, opp, lower, upper));
+}
+
+int SolveFirst(Bitboard own, Bitboard opp, const Candidate* list, int n, int& first)
+{
+    int lower = -64, upper = 64, guess = Estimate(own, opp, lower, upper);
+    first = -1;
+    // A window just above the guess first: it mostly fails low, and then
+    // the window at the value itself is searched move by move in list
+    // order, which finds the first move reaching it on the way. A window
+    // searched as one node would find some best move, and proving the
+    // moves before it in the list would mostly be new work.
+    int beta = std::min(guess + StartAbove, upper);
+    while (lower < upper) {
+        bool high;
+        if (beta == upper) {
+            int best, i = FirstReaching(list, n, beta, best);
+            high = i >= 0;
+            if (high)
+                first = i;
+            (high ? lower : upper) = high ? beta : best;
+        } else {
+            int value = RootWindow(own, opp, beta - 1, beta);
+            high = value >= beta;
+            (high ? lower : upper) = value;
+        }
+        KnownLower.store(lower, std::memory_order_relaxed);
+        KnownUpper.store(upper, std::memory_order_relaxed);
+        beta = high ? lower + 1 : upper;
+    }
+    if (first < 0) {
+        int best;
+        first = FirstReaching(list, n, lower, best);
+    }
+    return lower;
 }
 
 void Tune(const char* name, int value)
@@ -735,7 +792,7 @@ void Tune(const char* name, int value)
                           {"replies", &RepliesOnlyEmpties}, {"shallow", &ShallowEmpties}, {"sw", &ShallowWeight},
                           {"mw", &MobilityWeight}, {"parallel", &ParallelEmpties}, {"split", &SplitEmpties},
                           {"gd", &GuessDepth}, {"epd", &EvalPerDisc},
-                          {"sel", &SelectiveFrom}, {"margin", &MarginTenths}})
+                          {"sel", &SelectiveFrom}, {"margin", &MarginTenths}, {"above", &StartAbove}})
         if (n == key)
             *p = value;
 }
@@ -763,17 +820,16 @@ int Solve(const Position& p, int* bestSquare)
 {
     engine::NewSearch(engine::Count(~(p.own | p.opp)));
     engine::PublishedNodes.store(0, std::memory_order_relaxed);
-    int value = engine::SolveBetween(p.own, p.opp, -64, 64);
-    int square = -1;
-    // The lowest square among the equally best, whatever order found them.
-    for (Bitboard moves = LegalMoves(p); moves; moves &= moves - 1) {
-        Position next = Play(p, std::countr_zero(moves));
-        if (engine::SolveWindow(next.own, next.opp, -value, -value + 1) <= -value) {
-            square = std::countr_zero(moves);
-            break;
-        }
-    }
+    engine::Candidate list[32];
+    int n = engine::ListCandidates(p.own, p.opp, LegalMoves(p), list);
+    int value, first = -1;
+    // The lowest square among the equally best, whatever order found them:
+    // the list is in ascending squares.
+    if (n)
+        value = engine::SolveFirst(p.own, p.opp, list, n, first);
+    else
+        value = engine::SolveBetween(p.own, p.opp, -64, 64);
     if (bestSquare)
-        *bestSquare = square;
+        *bestSquare = first < 0 ? -1 : list[first].square;
     return value;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "engine/engine.h"
+#include "engine/movegen.h"
 
 namespace engine {
 
@@ -18,6 +19,11 @@ int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta);
 // The exact value, known to lie in [lower, upper], by a series of
 // searches with windows one wide: they cut far more than one wide search.
 int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper);
+
+// The same over the whole range for a position with the legal moves
+// listed, searched so that first gets the index of the first in the list
+// whose value is the position's.
+int SolveFirst(Bitboard own, Bitboard opp, const Candidate* list, int n, int& first);
 
 // Sets one of the solver's thresholds by name, for measuring them
 // (bench/solve_bench.cpp) and for tests that want threads on small positions.

@@ -239,14 +239,16 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
         return 0;
 
     if (Count(~(p.own | p.opp)) <= l.exactFrom) {
-        // The position's value, then which moves reach it: one narrow
-        // window each, mostly answered from the table. Exact bounds hold
-        // however they were found and the answer does not depend on the
-        // order of search, so the table keeps what earlier moves of the
-        // game solved: no new search generation here.
-        int value = SolveBetween(p.own, p.opp, -64, 64);
+        // The position's value with the first move reaching it, then which
+        // later moves reach it too: one narrow window each. Exact bounds
+        // hold however they were found and the answer does not depend on
+        // the order of search, so the table keeps what earlier moves of
+        // the game solved: no new search generation here.
+        int first;
+        int value = SolveFirst(p.own, p.opp, list, n, first);
         int count = 0;
-        for (int i = 0; i < n; ++i)
+        moves[count++] = list[first].square;
+        for (int i = first + 1; i < n; ++i)
             if (SolveWindow(list[i].own, list[i].opp, -value, -value + 1) <= -value)
                 moves[count++] = list[i].square;
         discs = value;
