@@ -56,8 +56,6 @@ int Threads = 1;
 int Margin = 0;
 int SelectiveFrom = 16;  // empty squares at the root
 int MarginTenths = 80;
-// A solve's first exact window tests for a value this far above the guess.
-int StartAbove = 1;
 
 std::atomic<std::uint64_t> PublishedNodes{0};
 std::atomic<int> KnownLower{-64}, KnownUpper{64};
@@ -754,16 +752,19 @@ int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper)
 int SolveFirst(Bitboard own, Bitboard opp, const Candidate* list, int n, int& first)
 {
     int lower = -64, upper = 64, guess = Estimate(own, opp, lower, upper);
+    // The window at the guess, and each window at a value known to be the
+    // highest possible, try the moves one by one in list order: where
+    // such a window is reached, the first move to reach it is the answer,
+    // and the moves before it are proved lower by as much as they need be.
+    // Searched as one node, a window would find some best move first, and
+    // proving those before it in the list would mostly be new work.
     first = -1;
-    // A window just above the guess first: it mostly fails low, and then
-    // the window at the value itself is searched move by move in list
-    // order, which finds the first move reaching it on the way. A window
-    // searched as one node would find some best move, and proving the
-    // moves before it in the list would mostly be new work.
-    int beta = std::min(guess + StartAbove, upper);
+    int beta = std::max(guess, lower + 1);
+    bool scan = true;
     while (lower < upper) {
         bool high;
-        if (beta == upper) {
+        // first stays the first move known to reach lower, if any.
+        if (scan || beta == upper) {
             int best, i = FirstReaching(list, n, beta, best);
             high = i >= 0;
             if (high)
@@ -773,10 +774,13 @@ int SolveFirst(Bitboard own, Bitboard opp, const Candidate* list, int n, int& fi
             int value = RootWindow(own, opp, beta - 1, beta);
             high = value >= beta;
             (high ? lower : upper) = value;
+            if (high)
+                first = -1;
         }
         KnownLower.store(lower, std::memory_order_relaxed);
         KnownUpper.store(upper, std::memory_order_relaxed);
         beta = high ? lower + 1 : upper;
+        scan = false;
     }
     if (first < 0) {
         int best;
@@ -792,7 +796,7 @@ void Tune(const char* name, int value)
                           {"replies", &RepliesOnlyEmpties}, {"shallow", &ShallowEmpties}, {"sw", &ShallowWeight},
                           {"mw", &MobilityWeight}, {"parallel", &ParallelEmpties}, {"split", &SplitEmpties},
                           {"gd", &GuessDepth}, {"epd", &EvalPerDisc},
-                          {"sel", &SelectiveFrom}, {"margin", &MarginTenths}, {"above", &StartAbove}})
+                          {"sel", &SelectiveFrom}, {"margin", &MarginTenths}})
         if (n == key)
             *p = value;
 }
