@@ -20,9 +20,9 @@ int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta);
 // searches with windows one wide: they cut far more than one wide search.
 int SolveBetween(Bitboard own, Bitboard opp, int lower, int upper);
 
-// The same over the whole range for a position with the legal moves
-// listed, searched so that first gets the index of the first in the list
-// whose value is the position's.
+// The same over the whole range for a position with legal moves, listed
+// (n > 0), searched so that first gets the index of the first move in the
+// list whose value is the position's.
 int SolveFirst(Bitboard own, Bitboard opp, const Candidate* list, int n, int& first);
 
 // Sets one of the solver's thresholds by name, for measuring them
