@@ -203,11 +203,16 @@ void SplitMoves(Worker& w, const Candidate* list, int n, int alpha, int beta, in
     std::unique_lock<std::mutex> guard(Pool.lock);
     std::erase(Pool.open, &s);
     // Help those still on it, within this node only, so the wait ends.
+    // Waiting, this thread counts as idle, so that they share out the
+    // nodes they are in.
     while (s.helpers) {
-        if (Split* inner = Joinable(&s))
+        if (Split* inner = Joinable(&s)) {
             Join(w, *inner, guard);
-        else
+        } else {
+            ++Pool.idle;
             Pool.wake.wait(guard);
+            --Pool.idle;
+        }
     }
     best = s.best;
     bestMove = s.bestMove;
