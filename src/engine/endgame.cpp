@@ -832,8 +832,8 @@ int Solve(const Position& p, int* bestSquare)
     engine::Candidate list[32];
     int n = engine::ListCandidates(p.own, p.opp, LegalMoves(p), list);
     int value, first = -1;
-    // The lowest square among the equally best, whatever order found them:
-    // the list is in ascending squares.
+    // The list is in ascending squares, so the first move reaching the
+    // value is the lowest square among the equally best.
     if (n)
         value = engine::SolveFirst(p.own, p.opp, list, n, first);
     else
