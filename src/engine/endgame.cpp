@@ -41,6 +41,7 @@ int RepliesOnlyEmpties = 7;
 // the fastest-first key weighed in.
 int ShallowEmpties = 10;
 int ShallowWeight = 1, MobilityWeight = 2;
+int ShallowWindow = 80;  // tenths of a disc
 // Root windows with fewer empty squares stay on one thread. From
 // SplitEmpties on, once a node's first move has not cut, idle threads
 // share out its other moves.
@@ -495,25 +496,40 @@ int Shallow(Worker& w, Bitboard own, Bitboard opp, int depth, int alpha, int bet
 // move costs the most (measured; two plies did no better than one).
 int ShallowDepth(int empties) { return empties >= 19 ? 4 : empties >= 16 ? 3 : empties >= 14 ? 1 : 0; }
 
-// The order of moves before the table has a say, lowest first.
+// Keys for the order of moves before the table has a say, lowest first.
 // From ShallowEmpties on, estimate gets the best of the shallow values
 // from the mover's side.
-int StaticKey(Worker& w, const Candidate& c, int empties, int& estimate)
+void KeyMoves(Worker& w, Candidate* list, int n, int empties, int& estimate)
 {
-    if (empties <= RepliesOnlyEmpties)
-        return Count(Moves(c.own, c.opp));
-    if (empties < ShallowEmpties)
-        return OrderKey(c);
-    // Most searches recur, in later windows and other branches; a lone
-    // evaluation costs less than looking it up.
-    int depth = ShallowDepth(empties), shallow;
-    if (depth == 0 || !Recall(c.own, c.opp, shallow)) {
-        shallow = Shallow(w, c.own, c.opp, depth, -Infinity, Infinity);
-        if (depth > 0)
-            Remember(c.own, c.opp, shallow);
+    std::span moves(list, n);
+    if (empties <= RepliesOnlyEmpties) {
+        for (Candidate& c : moves)
+            c.key = Count(Moves(c.own, c.opp));
+        return;
     }
-    estimate = std::max(estimate, -shallow);
-    return MobilityWeight * OrderKey(c) + ShallowWeight * shallow;
+    for (Candidate& c : moves)
+        c.key = OrderKey(c);
+    if (empties < ShallowEmpties)
+        return;
+    // Likely best first: a move the shallow search finds worse than the
+    // best so far by ShallowWindow needs only be shown to be, which costs
+    // far fewer nodes than its value would.
+    int depth = ShallowDepth(empties);
+    if (depth > 0)
+        SortByKey(list, n);
+    for (Candidate& c : moves) {
+        // Most searches recur, in later windows and other branches; a lone
+        // evaluation costs less than looking it up. Bounds are not kept.
+        int shallow;
+        if (depth == 0 || !Recall(c.own, c.opp, shallow)) {
+            int floor = estimate == -Infinity ? -Infinity : estimate - ShallowWindow;
+            shallow = Shallow(w, c.own, c.opp, depth, -Infinity, -floor);
+            if (depth > 0 && shallow < -floor)
+                Remember(c.own, c.opp, shallow);
+        }
+        estimate = std::max(estimate, -shallow);
+        c.key = MobilityWeight * c.key + ShallowWeight * shallow;
+    }
 }
 
 int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool passed)
@@ -574,11 +590,10 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     // needs every estimate at once.
     bool orderLater = tableFirst && !Margin;
     if (!orderLater) {
-        for (Candidate& c : std::span(list, n)) {
-            int key = StaticKey(w, c, empties, estimate);
-            if (c.square != tableMove)
-                c.key = key;
-        }
+        KeyMoves(w, list, n, empties, estimate);
+        for (Candidate& c : std::span(list, n))
+            if (c.square == tableMove)
+                c.key = INT_MIN;
         if (Margin && estimate > -Infinity) {
             if (estimate >= 10 * beta + Margin) {
                 Record(own, opp, -empties, false, alpha, beta, beta, -1);
@@ -595,8 +610,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     int best = -65, bestMove = -1, oldAlpha = alpha;
     for (int k = 0; k < n; ++k) {
         if (k == 1 && orderLater) {
-            for (Candidate& c : std::span(list + 1, n - 1))
-                c.key = StaticKey(w, c, empties, estimate);
+            KeyMoves(w, list + 1, n - 1, empties, estimate);
             SortByKey(list + 1, n - 1);
         }
         const Candidate& c = list[k];
@@ -799,7 +813,7 @@ void Tune(const char* name, int value)
     std::string_view n = name;
     for (auto [key, p] : {std::pair{"small", &SmallEmpties}, {"table", &TableEmpties}, {"etc", &EtcEmpties},
                           {"replies", &RepliesOnlyEmpties}, {"shallow", &ShallowEmpties}, {"sw", &ShallowWeight},
-                          {"mw", &MobilityWeight}, {"parallel", &ParallelEmpties}, {"split", &SplitEmpties},
+                          {"mw", &MobilityWeight}, {"swin", &ShallowWindow}, {"parallel", &ParallelEmpties}, {"split", &SplitEmpties},
                           {"gd", &GuessDepth}, {"epd", &EvalPerDisc},
                           {"sel", &SelectiveFrom}, {"margin", &MarginTenths}})
         if (n == key)
