@@ -498,7 +498,7 @@ int ShallowDepth(int empties) { return empties >= 19 ? 4 : empties >= 16 ? 3 : e
 
 // Keys for the order of moves before the table has a say, lowest first.
 // From ShallowEmpties on, estimate gets the best of the shallow values
-// from the mover's side.
+// from the mover's side, exact: only the moves below it are bounded.
 void KeyMoves(Worker& w, Candidate* list, int n, int empties, int& estimate)
 {
     std::span moves(list, n);
