@@ -3,7 +3,9 @@
 // 1. Games: from random openings the engine plays itself (3 plies over
 //    the hand-made evaluation, exact from 8 empty squares; ties and an
 //    occasional move drawn at random), every position kept; then
-//    --random-games games of uniformly random play.
+//    --random-games games of uniformly random play. With --siblings N,
+//    one in N positions of 10-16 empty squares brings all its children
+//    too, bad moves included: the solver's move order ranks those.
 // 2. Stage by stage from the end of the game backwards: positions with at
 //    most --exact empty squares are labelled by the exact solver, the
 //    others by a search of --depth plies over the weights already fitted
@@ -17,7 +19,7 @@
 // give the same weights on any machine.
 //
 //   trainer --seed 1 --work DIR --out weights.bin --source src/engine/weights.cpp
-//   trainer --seed 1 --games 32000 --random-games 32000 --exact 16 --order 1 --work DIR
+//   trainer --seed 1 --games 32000 --random-games 32000 --siblings 4 --exact 16 --order 1 --work DIR
 //           --source src/engine/order_weights.cpp
 //                                     the exact solver's move-order weights
 //   trainer --load weights.bin [--order 1]   loads a file and prints its checksum
@@ -63,6 +65,7 @@ struct Options {
     std::string work = "trainer-work", out, source, load, weights, gamesFile;
     int calibrate = 0;
     int randomGames = 0;  // games of uniformly random play after the self-play ones
+    int siblings = 0;     // one in so many positions of 10-16 empty squares brings its children
     bool order = false;   // the solver's weights: its stages only
 };
 
@@ -130,6 +133,7 @@ std::vector<Sample> PlayGames(const Options& o)
     for (int g = 0; g < o.games + o.randomGames; ++g) {
         bool uniform = g >= o.games;
         Random random{Mix(o.seed * 1000003u + static_cast<std::uint64_t>(g))};
+        Random pick{Mix(~(o.seed * 1000003u + static_cast<std::uint64_t>(g)))};
         Position p{(Bitboard{1} << SquareOfCell(44)) | (Bitboard{1} << SquareOfCell(55)),
                    (Bitboard{1} << SquareOfCell(45)) | (Bitboard{1} << SquareOfCell(54))};
         for (int ply = 0;; ++ply) {
@@ -141,6 +145,12 @@ std::vector<Sample> PlayGames(const Options& o)
                 continue;
             }
             samples.push_back({p.own, p.opp, g, 0});
+            int empties = std::popcount(~(p.own | p.opp));
+            if (o.siblings && empties >= 10 && empties <= 16 && pick.Below(o.siblings) == 0)
+                for (Bitboard m = moves; m; m &= m - 1) {
+                    Position child = Play(p, std::countr_zero(m));
+                    samples.push_back({child.own, child.opp, g, 0});
+                }
             int square;
             if (uniform || ply < o.openingPlies || random.Below(16) == 0) {
                 square = Nth(moves, random.Below(std::popcount(moves)));
@@ -321,6 +331,8 @@ void WriteSource(const std::string& path, const std::vector<std::uint8_t>& bytes
     std::string options = "--seed " + std::to_string(o.seed) + " --games " + std::to_string(o.games);
     if (o.randomGames)
         options += " --random-games " + std::to_string(o.randomGames);
+    if (o.siblings)
+        options += " --siblings " + std::to_string(o.siblings);
     options += " --exact " + std::to_string(o.exact) + " --depth " + std::to_string(o.depth);
     if (o.order)
         options += " --order 1";
@@ -429,10 +441,11 @@ int main(int argc, char** argv)
         else if (a == "--calibrate") o.calibrate = std::atoi(v);
         else if (a == "--games-file") o.gamesFile = v;
         else if (a == "--random-games") o.randomGames = std::atoi(v);
+        else if (a == "--siblings") o.siblings = std::atoi(v);
         else if (a == "--order") o.order = std::atoi(v) != 0;
         else {
             std::fprintf(stderr, "usage: trainer [--seed S] [--games N] [--exact E] [--depth D] [--ridge R] "
-                                 "[--iterations I] [--random-games N] [--order 0|1] [--work DIR] [--out FILE] "
+                                 "[--iterations I] [--random-games N] [--siblings N] [--order 0|1] [--work DIR] [--out FILE] "
                                  "[--source FILE] | --load FILE [--order 0|1]\n");
             return 2;
         }
@@ -457,6 +470,8 @@ int main(int argc, char** argv)
                       std::to_string(o.exact) + "-d" + std::to_string(o.depth);
     if (o.randomGames)
         tag += "-r" + std::to_string(o.randomGames);
+    if (o.siblings)
+        tag += "-b" + std::to_string(o.siblings);
 
     std::vector<Sample> samples;
     if (!ReadFile(tag + "-games.bin", samples)) {
