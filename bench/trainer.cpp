@@ -4,8 +4,9 @@
 //    the hand-made evaluation, exact from 8 empty squares; ties and an
 //    occasional move drawn at random), every position kept; then
 //    --random-games games of uniformly random play. With --siblings N,
-//    one in N positions of 10-16 empty squares brings all its children
-//    too, bad moves included: the solver's move order ranks those.
+//    one in N positions of 9-12 empty squares brings all its children
+//    too (the stage of 8-11), bad moves included: the solver's move
+//    order ranks those.
 // 2. Stage by stage from the end of the game backwards: positions with at
 //    most --exact empty squares are labelled by the exact solver, the
 //    others by a search of --depth plies over the weights already fitted
@@ -65,7 +66,7 @@ struct Options {
     std::string work = "trainer-work", out, source, load, weights, gamesFile;
     int calibrate = 0;
     int randomGames = 0;  // games of uniformly random play after the self-play ones
-    int siblings = 0;     // one in so many positions of 10-16 empty squares brings its children
+    int siblings = 0;     // one in so many positions of 9-12 empty squares brings its children
     bool order = false;   // the solver's weights: its stages only
 };
 
@@ -146,7 +147,7 @@ std::vector<Sample> PlayGames(const Options& o)
             }
             samples.push_back({p.own, p.opp, g, 0});
             int empties = std::popcount(~(p.own | p.opp));
-            if (o.siblings && empties >= 10 && empties <= 16 && pick.Below(o.siblings) == 0)
+            if (o.siblings && empties >= 9 && empties <= 12 && pick.Below(o.siblings) == 0)
                 for (Bitboard m = moves; m; m &= m - 1) {
                     Position child = Play(p, std::countr_zero(m));
                     samples.push_back({child.own, child.opp, g, 0});
