@@ -20,7 +20,7 @@
 // give the same weights on any machine.
 //
 //   trainer --seed 1 --work DIR --out weights.bin --source src/engine/weights.cpp
-//   trainer --seed 1 --games 32000 --random-games 32000 --siblings 4 --exact 16 --order 1 --work DIR
+//   trainer --seed 1 --games 32000 --random-games 32000 --exact 16 --order 1 --work DIR
 //           --source src/engine/order_weights.cpp
 //                                     the exact solver's move-order weights
 //   trainer --load weights.bin [--order 1]   loads a file and prints its checksum
