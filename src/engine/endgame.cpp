@@ -254,24 +254,49 @@ void ParityOrder(Bitboard empty, Bitboard odd, int (&squares)[N])
             squares[n++] = std::countr_zero(group);
 }
 
-// The discs turned on one line by a move on the last empty square: every
-// other square is taken, so all up to the mover's nearest disc, if any.
-template <int Stride>
-int LineFlips(const Rays& r, int d, int square, Bitboard mover)
-{
-    int n = 0;
-    if (Bitboard up = r.up[d] & mover)
-        n += (std::countr_zero(up) - square) / Stride - 1;
-    if (Bitboard down = r.down[d] & mover)
-        n += (square - 63 + std::countl_zero(down)) / Stride - 1;
-    return n;
-}
+// The discs a move on the last empty square turns: every other square is
+// taken, so on each line all up to the mover's nearest disc, if any. Each
+// line's mover bits are gathered into a byte and counted by table, a few
+// reads instead of following eight rays. The places a short diagonal
+// lacks read as no disc of the mover's, so a run into them turns nothing.
+struct LastFlipTable {
+    std::uint8_t count[8][256];  // by the square's place on the line and the mover's discs there
+    Bitboard diagonal[64], antidiagonal[64];
+    constexpr LastFlipTable() : count{}, diagonal{}, antidiagonal{}
+    {
+        for (int at = 0; at < 8; ++at)
+            for (int bits = 0; bits < 256; ++bits) {
+                int n = 0;
+                for (int step : {1, -1}) {
+                    int i = at + step;
+                    while (i >= 0 && i < 8 && !(bits >> i & 1))
+                        i += step;
+                    if (i >= 0 && i < 8)
+                        n += (i - at) * step - 1;
+                }
+                count[at][bits] = static_cast<std::uint8_t>(n);
+            }
+        for (int s = 0; s < 64; ++s)
+            for (int t = 0; t < 64; ++t) {
+                if (t % 8 - t / 8 == s % 8 - s / 8)
+                    diagonal[s] |= Bitboard{1} << t;
+                if (t % 8 + t / 8 == s % 8 + s / 8)
+                    antidiagonal[s] |= Bitboard{1} << t;
+            }
+    }
+};
+constexpr LastFlipTable LastFlipCounts;
 
 int LastFlips(int square, Bitboard mover)
 {
-    const Rays& r = AllRays.of[square];
-    return LineFlips<1>(r, 0, square, mover) + LineFlips<7>(r, 1, square, mover) + LineFlips<8>(r, 2, square, mover) +
-           LineFlips<9>(r, 3, square, mover);
+    constexpr Bitboard FirstColumn = 0x0101010101010101ull;
+    const auto& t = LastFlipCounts;
+    int row = square >> 3, column = square & 7;
+    auto byColumn = [](Bitboard b) { return static_cast<unsigned>((b * FirstColumn) >> 56); };
+    unsigned across = static_cast<unsigned>(mover >> (8 * row)) & 0xFF;
+    unsigned along = static_cast<unsigned>((((mover >> column) & FirstColumn) * 0x0102040810204080ull) >> 56);
+    return t.count[column][across] + t.count[row][along] + t.count[column][byColumn(mover & t.diagonal[square])] +
+           t.count[column][byColumn(mover & t.antidiagonal[square])];
 }
 
 int LastEmpty(Worker& w, Bitboard own, Bitboard opp, int square)
