@@ -261,8 +261,7 @@ void ParityOrder(Bitboard empty, Bitboard odd, int (&squares)[N])
 // lacks read as no disc of the mover's, so a run into them turns nothing.
 struct LastFlipTable {
     std::uint8_t count[8][256];  // by the square's place on the line and the mover's discs there
-    Bitboard diagonal[64], antidiagonal[64];
-    constexpr LastFlipTable() : count{}, diagonal{}, antidiagonal{}
+    constexpr LastFlipTable() : count{}
     {
         for (int at = 0; at < 8; ++at)
             for (int bits = 0; bits < 256; ++bits) {
@@ -276,13 +275,6 @@ struct LastFlipTable {
                 }
                 count[at][bits] = static_cast<std::uint8_t>(n);
             }
-        for (int s = 0; s < 64; ++s)
-            for (int t = 0; t < 64; ++t) {
-                if (t % 8 - t / 8 == s % 8 - s / 8)
-                    diagonal[s] |= Bitboard{1} << t;
-                if (t % 8 + t / 8 == s % 8 + s / 8)
-                    antidiagonal[s] |= Bitboard{1} << t;
-            }
     }
 };
 constexpr LastFlipTable LastFlipCounts;
@@ -290,13 +282,13 @@ constexpr LastFlipTable LastFlipCounts;
 int LastFlips(int square, Bitboard mover)
 {
     constexpr Bitboard FirstColumn = 0x0101010101010101ull;
-    const auto& t = LastFlipCounts;
+    const auto& t = LastFlipCounts.count;
+    const Rays& r = AllRays.of[square];  // direction 1 the rising diagonal, 3 the falling one
     int row = square >> 3, column = square & 7;
-    auto byColumn = [](Bitboard b) { return static_cast<unsigned>((b * FirstColumn) >> 56); };
+    auto byColumn = [&](int d) { return static_cast<unsigned>(((mover & (r.up[d] | r.down[d])) * FirstColumn) >> 56); };
     unsigned across = static_cast<unsigned>(mover >> (8 * row)) & 0xFF;
     unsigned along = static_cast<unsigned>((((mover >> column) & FirstColumn) * 0x0102040810204080ull) >> 56);
-    return t.count[column][across] + t.count[row][along] + t.count[column][byColumn(mover & t.diagonal[square])] +
-           t.count[column][byColumn(mover & t.antidiagonal[square])];
+    return t[column][across] + t[row][along] + t[column][byColumn(1)] + t[column][byColumn(3)];
 }
 
 int LastEmpty(Worker& w, Bitboard own, Bitboard opp, int square)
