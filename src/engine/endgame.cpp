@@ -487,7 +487,7 @@ int Shallow(Worker& w, Bitboard own, Bitboard opp, int depth, int alpha, int bet
             return FinalScore(DiscDifference(own, opp));
         return -Shallow(w, opp, own, depth, -beta, -alpha);
     }
-    Candidate list[32];
+    CandidateList list;
     int n = ListCandidates(own, opp, moves, list);
     // Likely best first, so that the others cut: by the evaluation three
     // plies from the leaves, by the replies left two plies from them.
@@ -583,7 +583,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
         }
     }
 
-    Candidate list[32];
+    CandidateList list;
     int n = ListCandidates(own, opp, moves, list);
     int estimate = -Infinity;
     // Children that will look themselves up start loading now.
@@ -860,7 +860,7 @@ int Solve(const Position& p, int* bestSquare)
 {
     engine::NewSearch(engine::Count(~(p.own | p.opp)));
     engine::PublishedNodes.store(0, std::memory_order_relaxed);
-    engine::Candidate list[32];
+    engine::CandidateList list;
     int n = engine::ListCandidates(p.own, p.opp, LegalMoves(p), list);
     int value, first = -1;
     // The list is in ascending squares, so the first move reaching the

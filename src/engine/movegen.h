@@ -135,8 +135,12 @@ inline void SortByKey(Candidate* list, int n)
     }
 }
 
+// A list of moves for any position: at most one a square.
+inline constexpr int MaxMoves = 64;
+using CandidateList = Candidate[MaxMoves];
+
 // The positions after each of moves, in ascending squares, keys 0; their count.
-inline int ListCandidates(Bitboard own, Bitboard opp, Bitboard moves, Candidate* list)
+inline int ListCandidates(Bitboard own, Bitboard opp, Bitboard moves, CandidateList& list)
 {
     int n = 0;
     for (; moves; moves &= moves - 1) {

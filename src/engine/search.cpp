@@ -119,7 +119,7 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
         }
     }
 
-    Candidate list[32];
+    CandidateList list;
     int n = ListCandidates(own, opp, moves, list);
     for (Candidate& c : std::span(list, n)) {
         if (c.square == tableMove)
@@ -233,7 +233,7 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
 {
     const Level& l = Levels[std::clamp(level, 1, MaxLevel)];
     Bitboard legal = Moves(p.own, p.opp);
-    Candidate list[32];
+    CandidateList list;
     int n = ListCandidates(p.own, p.opp, legal, list);
     if (n == 0)
         return 0;
@@ -263,7 +263,7 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
     // stops once the move has cost MoveNodes positions.
     std::uint64_t start = SearchNodes;
     int ties = 1;
-    Candidate finished[32];
+    CandidateList finished;
     for (int depth = 1; depth <= l.depth && (depth == 1 || SearchNodes - start < MoveNodes); ++depth) {
         std::copy(list, list + n, finished);
         StopAt = depth == 1 ? NoLimit : start + MoveNodeCap;

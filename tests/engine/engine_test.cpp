@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 #include <random>
+#include <string_view>
 #include <vector>
 
 #include "engine/engine.h"
@@ -231,10 +232,29 @@ TEST(Engine, BestMovesAreExactlyTheEqualBestWithinExactRange)
     }
 }
 
+// Cells as --solve lines give them, X to move.
+Position FromCells(std::string_view cells)
+{
+    Position p{0, 0};
+    for (int s = 0; s < 64; ++s) {
+        char c = cells[static_cast<std::size_t>(s)];
+        if (c == 'X')
+            p.own |= Bitboard{1} << s;
+        else if (c == 'O')
+            p.opp |= Bitboard{1} << s;
+    }
+    return p;
+}
+
+// Legal moves, ascending, at every level; one position has 34 moves, more
+// than any game reaches.
 TEST(Engine, EveryLevelAnswersWithLegalMovesInOrder)
 {
     ASSERT_TRUE(InitSearch());
-    for (const Position& p : EndgamePositions(4, 6, 24, 50)) {
+    std::vector<Position> positions = EndgamePositions(4, 6, 24, 50);
+    positions.push_back(FromCells("-OXXO---XOOO--OX-----XO---X--OX-XO-O--O--XXX-XO--OOOOXO---------"));
+    ASSERT_EQ(std::popcount(LegalMoves(positions.back())), 34);
+    for (const Position& p : positions) {
         for (int level = 1; level <= MaxLevel; ++level) {
             int moves[64];
             int n = BestMoves(p, level, moves);
