@@ -97,10 +97,10 @@ bool Loaded = false;
 StageWeights OrderWeights[OrderStages];
 bool OrderLoaded = false;
 
-int Sum(const std::int16_t* w, Bitboard own, Bitboard opp)
+int Sum(const std::int16_t* w, Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppMoves)
 {
     int index[Features];
-    FeatureIndices(own, opp, index);
+    FeatureIndices(own, opp, ownMoves, oppMoves, index);
     int sum = 0;
     for (int i : index)
         sum += w[i];
@@ -110,6 +110,11 @@ int Sum(const std::int16_t* w, Bitboard own, Bitboard opp)
 } // namespace
 
 void FeatureIndices(Bitboard own, Bitboard opp, int (&index)[Features])
+{
+    FeatureIndices(own, opp, Moves(own, opp), Moves(opp, own), index);
+}
+
+void FeatureIndices(Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppMoves, int (&index)[Features])
 {
     const Bitboard ownTurned[4] = {own, Mirror(Transpose(own)), FlipRows(Mirror(own)), FlipRows(Transpose(own))};
     const Bitboard oppTurned[4] = {opp, Mirror(Transpose(opp)), FlipRows(Mirror(opp)), FlipRows(Transpose(opp))};
@@ -130,8 +135,8 @@ void FeatureIndices(Bitboard own, Bitboard opp, int (&index)[Features])
     // The main diagonals once each: a half turn maps each onto itself.
     index[n++] = k[Diagonal8].offset + Diagonal(own, opp, 0);
     index[n++] = k[Diagonal8].offset + Diagonal(ownTurned[1], oppTurned[1], 0);
-    index[n++] = k[Mobility].offset + std::min(Count(Moves(own, opp)), 39);
-    index[n++] = k[Mobility].offset + 40 + std::min(Count(Moves(opp, own)), 39);
+    index[n++] = k[Mobility].offset + std::min(Count(ownMoves), 39);
+    index[n++] = k[Mobility].offset + 40 + std::min(Count(oppMoves), 39);
     index[n++] = k[Parity].offset + Count(~(own | opp)) % 4;
 }
 
@@ -146,12 +151,17 @@ int CanonicalIndex(const PatternKind& kind, int index)
     return std::min(index, reflected);
 }
 
-int PatternEvaluate(Bitboard own, Bitboard opp) { return Sum(Weights[StageOf(Count(~(own | opp)))], own, opp); }
+int PatternEvaluate(Bitboard own, Bitboard opp) { return PatternEvaluate(own, opp, Moves(own, opp), Moves(opp, own)); }
+
+int PatternEvaluate(Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppMoves)
+{
+    return Sum(Weights[StageOf(Count(~(own | opp)))], own, opp, ownMoves, oppMoves);
+}
 
 int OrderEvaluate(Bitboard own, Bitboard opp)
 {
     int stage = StageOf(Count(~(own | opp)));
-    return Sum(stage < OrderStages ? OrderWeights[stage] : Weights[stage], own, opp);
+    return Sum(stage < OrderStages ? OrderWeights[stage] : Weights[stage], own, opp, Moves(own, opp), Moves(opp, own));
 }
 
 int CanonicalCount()

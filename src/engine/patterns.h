@@ -32,12 +32,15 @@ inline constexpr int StageSize = 108300;
 // The lookups of one position: an index into a stage's weights each.
 inline constexpr int Features = 41;
 void FeatureIndices(Bitboard own, Bitboard opp, int (&index)[Features]);
+// The same with both sides' moves at hand.
+void FeatureIndices(Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppMoves, int (&index)[Features]);
 
 // The index an entry shares its weight with: the smaller of it and its
 // reflection.
 int CanonicalIndex(const PatternKind& kind, int index);
 
 int PatternEvaluate(Bitboard own, Bitboard opp);
+int PatternEvaluate(Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppMoves);
 
 // The exact solver orders its moves by weights of its own for the stages
 // it searches most (those of the game beyond them): fitted on positions

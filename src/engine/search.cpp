@@ -82,11 +82,27 @@ int CutMargin(int empties, int depth)
     return Deviation[std::min(empties, 59) / 10][std::min(depth, CalibratedDepth)] * CutSpread / 100;
 }
 
+// The value at the horizon: a finished game counts as such. The hand-made
+// search and the trainer's labels keep the estimate there, as the shipped
+// weights were fitted with it.
+template <Style S>
+int Horizon(Bitboard own, Bitboard opp)
+{
+    if constexpr (S == Patterns || S == Selective) {
+        Bitboard ownMoves = Moves(own, opp), oppMoves = Moves(opp, own);
+        if (!(ownMoves | oppMoves))
+            return Final<S>(Count(own) - Count(opp));
+        return PatternEvaluate(own, opp, ownMoves, oppMoves);
+    } else {
+        return Eval<S>(own, opp);
+    }
+}
+
 template <Style S>
 int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool passed)
 {
     if (depth <= 0)
-        return Eval<S>(own, opp);
+        return Horizon<S>(own, opp);
     if (++SearchNodes >= StopAt)
         Abandoned = true;
     if (Abandoned)

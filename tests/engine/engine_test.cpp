@@ -284,3 +284,21 @@ TEST(Engine, StableDiscsNeverTurn)
         }
     }
 }
+
+// Where every move ends the game, every level's estimate is its margin:
+// positions with one empty square, and a move that takes every disc.
+TEST(Engine, EveryLevelScoresAGameItsMoveEndsExactly)
+{
+    ASSERT_TRUE(InitSearch());
+    std::vector<Position> positions = EndgamePositions(13, 40, 1, 1);
+    std::erase_if(positions, [](const Position& p) { return std::popcount(~(p.own | p.opp)) != 1; });  // passes leave more
+    Bitboard x = Bitboard{1} << SquareOfCell(44), o = Bitboard{1} << SquareOfCell(45) | Bitboard{1} << SquareOfCell(46);
+    positions.push_back({x, o});  // 47 takes both white discs with 61 squares empty
+    for (const Position& p : positions) {
+        for (int level = 1; level <= MaxLevel; ++level) {
+            int moves[64], discs = 99;
+            ASSERT_GE(AnalyseMoves(p, level, moves, discs), 1);
+            EXPECT_EQ(discs, Minimax(p)) << "level " << level;
+        }
+    }
+}
