@@ -178,10 +178,12 @@ private:
             double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
             if (seconds < 1)
                 continue;
-            SolveStatus status = CurrentSolve();
+            SearchStatus status = CurrentSearch();
             char line[120];
-            int n = std::snprintf(line, sizeof line, "\rsolving: %.0f s, %" PRIu64 " positions, value %d to %d\033[K",
-                                  seconds, status.nodes, status.lower, status.upper);
+            int n = status.depth ? std::snprintf(line, sizeof line, "\rsearching: %.0f s, %" PRIu64 " positions, depth %d\033[K",
+                                                 seconds, status.nodes, status.depth)
+                                 : std::snprintf(line, sizeof line, "\rsolving: %.0f s, %" PRIu64 " positions, value %d to %d\033[K",
+                                                 seconds, status.nodes, status.lower, status.upper);
             if (n > 0 && write(2, line, static_cast<std::size_t>(std::min<int>(n, sizeof line - 1))) > 0)
                 Shown = true;
         }

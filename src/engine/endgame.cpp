@@ -60,6 +60,7 @@ int MarginTenths = 80;
 
 std::atomic<std::uint64_t> PublishedNodes{0};
 std::atomic<int> KnownLower{-64}, KnownUpper{64};
+std::atomic<int> KnownDepth{0};
 
 struct Split;
 
@@ -825,6 +826,18 @@ int SolveFirst(Bitboard own, Bitboard opp, const Candidate* list, int n, int& fi
     return lower;
 }
 
+void StartStatus()
+{
+    PublishedNodes.store(0, std::memory_order_relaxed);
+    KnownDepth.store(0, std::memory_order_relaxed);
+    KnownLower.store(-64, std::memory_order_relaxed);
+    KnownUpper.store(64, std::memory_order_relaxed);
+}
+
+void ReportDepth(int depth) { KnownDepth.store(depth, std::memory_order_relaxed); }
+
+void ReportNodes(std::uint64_t nodes) { PublishedNodes.fetch_add(nodes, std::memory_order_relaxed); }
+
 void Tune(const char* name, int value)
 {
     std::string_view n = name;
@@ -850,16 +863,17 @@ int DefaultThreads()
 #endif
 }
 
-SolveStatus CurrentSolve()
+SearchStatus CurrentSearch()
 {
-    return {engine::PublishedNodes.load(std::memory_order_relaxed), engine::KnownLower.load(std::memory_order_relaxed),
-            engine::KnownUpper.load(std::memory_order_relaxed)};
+    using namespace engine;
+    return {PublishedNodes.load(std::memory_order_relaxed), KnownDepth.load(std::memory_order_relaxed),
+            KnownLower.load(std::memory_order_relaxed), KnownUpper.load(std::memory_order_relaxed)};
 }
 
 int Solve(const Position& p, int* bestSquare)
 {
     engine::NewSearch(engine::Count(~(p.own | p.opp)));
-    engine::PublishedNodes.store(0, std::memory_order_relaxed);
+    engine::StartStatus();
     engine::CandidateList list;
     int n = engine::ListCandidates(p.own, p.opp, LegalMoves(p), list);
     int value, first = -1;

@@ -12,6 +12,12 @@ namespace engine {
 // Positions visited by the searches, for benchmarks.
 extern std::uint64_t SearchNodes;
 
+// What CurrentSearch shows: a new position's search starts it afresh, the
+// middle game reports its depth and, in steps, its positions.
+void StartStatus();
+void ReportDepth(int depth);
+void ReportNodes(std::uint64_t nodes);
+
 // The exact value if it lies strictly inside (alpha, beta); otherwise a
 // bound on the far side of the window it fell out of.
 int SolveWindow(Bitboard own, Bitboard opp, int alpha, int beta);

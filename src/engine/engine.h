@@ -60,10 +60,13 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs);
 // The best move given is the lowest square among the equally best.
 int Solve(const Position& p, int* bestSquare);
 
-// How far the running Solve is, for another thread to show: positions
-// visited so far and the bounds known on the value.
-struct SolveStatus {
+// How far the running search is, for another thread to show: positions
+// visited so far in this position's search, and either the depth of the
+// middle-game search under way or, while solving exactly (depth 0), the
+// bounds known on the value. Each search starts it afresh.
+struct SearchStatus {
     std::uint64_t nodes;
+    int depth;
     int lower, upper;
 };
-SolveStatus CurrentSolve();
+SearchStatus CurrentSearch();

@@ -105,6 +105,8 @@ int Search(Bitboard own, Bitboard opp, int depth, int alpha, int beta, bool pass
         return Horizon<S>(own, opp);
     if (++SearchNodes >= StopAt)
         Abandoned = true;
+    if ((SearchNodes & 0xFFFF) == 0)
+        ReportNodes(0x10000);
     if (Abandoned)
         return 0;
     Bitboard moves = Moves(own, opp);
@@ -248,6 +250,7 @@ using namespace engine;
 int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
 {
     const Level& l = Levels[std::clamp(level, 1, MaxLevel)];
+    StartStatus();
     Bitboard legal = Moves(p.own, p.opp);
     CandidateList list;
     int n = ListCandidates(p.own, p.opp, legal, list);
@@ -282,6 +285,7 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
     CandidateList finished;
     for (int depth = 1; depth <= l.depth && (depth == 1 || SearchNodes - start < MoveNodes); ++depth) {
         std::copy(list, list + n, finished);
+        ReportDepth(depth);
         StopAt = depth == 1 ? NoLimit : start + MoveNodeCap;
         int found = l.style == Hand       ? EqualBest<Hand>(list, n, depth)
                     : l.style == Patterns ? EqualBest<Patterns>(list, n, depth)
