@@ -10,7 +10,8 @@
 //   strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-L N=DEPTH,EXACT,STYLE] [A:B ...]
 //
 // Without pairs each level plays the one below. -t adds each side's
-// median and slowest move, in processor seconds; -L redefines a level for the run
+// median and slowest move, in processor seconds; -v N counts the distinct
+// games among the seeds' by their first N plies instead; -L redefines a level for the run
 // (styles: 0 hand-made evaluation, 1 learned, 2 learned and selective).
 #include <algorithm>
 #include <bit>
@@ -39,6 +40,8 @@ namespace {
 constexpr int Baseline = 100;
 
 std::vector<double> MoveTimes[2];
+// The squares played, when asked for (-v).
+std::vector<int> Played;
 
 int RandomLegal(const Position& p)
 {
@@ -118,7 +121,9 @@ int PlayGame(int first, int second, std::uint32_t seed, int openingPlies, int fi
             mover ^= 1;
             continue;
         }
-        p = Play(p, ply < openingPlies ? RandomLegal(p) : TimedMove(p, levels[mover], mover ^ firstSide));
+        int square = ply < openingPlies ? RandomLegal(p) : TimedMove(p, levels[mover], mover ^ firstSide);
+        Played.push_back(square);
+        p = Play(p, square);
         mover ^= 1;
     }
     int diff = std::popcount(p.own) - std::popcount(p.opp);
@@ -132,6 +137,7 @@ int main(int argc, char** argv)
     int level[2];
     int seeds = 50, firstSeed = 1, openingPlies = 4;
     bool times = false;
+    int varietyPlies = 0;
     std::vector<std::pair<int, int>> pairs;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "-n") && i + 1 < argc)
@@ -140,6 +146,8 @@ int main(int argc, char** argv)
             firstSeed = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "-o") && i + 1 < argc)
             openingPlies = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "-v") && i + 1 < argc)
+            varietyPlies = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "-t"))
             times = true;
         else if (int l, d, e, st; !std::strcmp(argv[i], "-L") && i + 1 < argc &&
@@ -149,7 +157,7 @@ int main(int argc, char** argv)
                  ReadLevel(b, level[1]))
             pairs.emplace_back(level[0], level[1]);
         else {
-            std::fprintf(stderr, "usage: strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-L N=DEPTH,EXACT,STYLE] [A:B ...]\n");
+            std::fprintf(stderr, "usage: strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-v PLIES] [-L N=DEPTH,EXACT,STYLE] [A:B ...]\n");
             return 2;
         }
     }
@@ -162,6 +170,25 @@ int main(int argc, char** argv)
     if (!BaselineInitSearch())
         return 1;
 #endif
+
+    if (varietyPlies > 0) {
+        // How many of the games from the seeds differ in their first plies.
+        std::printf("| A | B | games | distinct by ply %d |\n|---|---|---|---|\n", varietyPlies);
+        for (auto [a, b] : pairs) {
+            std::vector<std::vector<int>> openings;
+            for (int s = firstSeed; s < firstSeed + seeds; ++s) {
+                Played.clear();
+                PlayGame(a, b, static_cast<std::uint32_t>(s) * 2654435761u, openingPlies, 0);
+                Played.resize(std::min<std::size_t>(Played.size(), static_cast<std::size_t>(varietyPlies)));
+                openings.push_back(Played);
+            }
+            std::sort(openings.begin(), openings.end());
+            auto distinct = std::unique(openings.begin(), openings.end()) - openings.begin();
+            std::printf("| %s | %s | %d | %d |\n", Name(a).c_str(), Name(b).c_str(), seeds, static_cast<int>(distinct));
+            std::fflush(stdout);
+        }
+        return 0;
+    }
 
     std::printf("| A | B | games | A wins | draws | B wins | A's mean disc margin |%s\n|---|---|---|---|---|---|---|%s\n",
                 times ? " A's move, median / slowest (s) | B's |" : "", times ? "---|---|" : "");

@@ -6,6 +6,7 @@
 
 #include "engine/evaluate.h"
 #include "engine/movegen.h"
+#include "engine/symmetry.h"
 
 namespace engine {
 
@@ -39,34 +40,6 @@ constexpr auto Ternary = [] {
             t[static_cast<std::size_t>(b)] = 3 * t[static_cast<std::size_t>(b)] + (b >> i & 1);
     return t;
 }();
-
-constexpr Bitboard Transpose(Bitboard x)
-{
-    Bitboard t = 0x0F0F0F0F00000000ull & (x ^ (x << 28));
-    x ^= t ^ (t >> 28);
-    t = 0x3333000033330000ull & (x ^ (x << 14));
-    x ^= t ^ (t >> 14);
-    t = 0x5500550055005500ull & (x ^ (x << 7));
-    return x ^ t ^ (t >> 7);
-}
-
-constexpr Bitboard Mirror(Bitboard x)
-{
-    x = ((x >> 1) & 0x5555555555555555ull) | ((x & 0x5555555555555555ull) << 1);
-    x = ((x >> 2) & 0x3333333333333333ull) | ((x & 0x3333333333333333ull) << 2);
-    return ((x >> 4) & 0x0F0F0F0F0F0F0F0Full) | ((x & 0x0F0F0F0F0F0F0F0Full) << 4);
-}
-
-constexpr Bitboard FlipRows(Bitboard x)
-{
-    x = ((x >> 8) & 0x00FF00FF00FF00FFull) | ((x & 0x00FF00FF00FF00FFull) << 8);
-    x = ((x >> 16) & 0x0000FFFF0000FFFFull) | ((x & 0x0000FFFF0000FFFFull) << 16);
-    return (x >> 32) | (x << 32);
-}
-
-static_assert(Transpose(Bitboard{1} << 1) == Bitboard{1} << 8);
-static_assert(Mirror(1) == Bitboard{1} << 7);
-static_assert(FlipRows(1) == Bitboard{1} << 56);
 
 // A diagonal's squares, read into a byte by column.
 constexpr int DiagonalByte(Bitboard b, Bitboard mask) { return static_cast<int>(((b & mask) * 0x0101010101010101ull) >> 56); }

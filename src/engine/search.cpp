@@ -1,5 +1,6 @@
 // Middle-game search and the choice of moves by level.
 #include <algorithm>
+#include <bit>
 #include <span>
 
 #include "engine/search.h"
@@ -8,6 +9,7 @@
 #include "engine/evaluate.h"
 #include "engine/movegen.h"
 #include "engine/patterns.h"
+#include "engine/symmetry.h"
 #include "engine/table.h"
 
 namespace engine {
@@ -35,6 +37,10 @@ constexpr int Infinity = 32000;
 // MoveNodeCap: one ply can cost many times the ones before it.
 constexpr std::uint64_t MoveNodes = 1'000'000, MoveNodeCap = 2'500'000;
 constexpr std::uint64_t NoLimit = ~std::uint64_t{0};
+// In a game's first four moves, those within a margin of the best
+// (hundredths of a disc) count as equally good: the estimates there are
+// rough, and a margin that wide makes every level's games vary.
+constexpr int OpeningEmpties = 57, OpeningMargin = 500;
 std::uint64_t StopAt = NoLimit;
 bool Abandoned = false;
 
@@ -181,37 +187,63 @@ int RootValue(const Candidate& c, int depth, int alpha, int beta)
     return -Search<S>(c.own, c.opp, depth - 1, -beta, -alpha, false);
 }
 
-// Values every root move just enough to know which are equal best: the
-// first in full, the others in a window of one either side of the best.
-// Puts the best first (ordered by value as far as known); returns their
-// count, or 0 when the search was abandoned (the list is then in no order).
+// Values every root move just enough to know which lie within margin of
+// the best: the first in full, the others in a window from just below the
+// margin to just above the best. Puts those first, the best leading, and
+// the rest in order of their (bounded) values for the next pass; returns
+// their count, or 0 when the search was abandoned (the list is then in no
+// order).
 template <Style S>
-int EqualBest(Candidate* list, int n, int depth)
+int EqualBest(Candidate* list, int n, int depth, int margin)
 {
     int best = RootValue<S>(list[0], depth, -Infinity, Infinity);
     list[0].key = best;
-    int ties = 1;
     for (int i = 1; i < n && !Abandoned; ++i) {
-        Candidate c = list[i];
-        int v = RootValue<S>(c, depth, best - 1, best + 1);
-        if (v > best && !Abandoned) {
-            v = RootValue<S>(c, depth, best, Infinity);
-            best = v;
-            ties = 0;
-        }
-        c.key = v;
-        if (v == best) {
-            std::move_backward(list + ties, list + i, list + i + 1);
-            list[ties++] = c;
-        } else {
-            list[i] = c;
+        Candidate& c = list[i];
+        c.key = RootValue<S>(c, depth, best - margin - 1, best + 1);
+        if (c.key > best && !Abandoned) {
+            c.key = RootValue<S>(c, depth, best, Infinity);
+            best = std::max(best, c.key);
         }
     }
     if (Abandoned)
         return 0;
-    // Keep the rest in order of their (bounded) values for the next pass.
-    std::stable_sort(list + ties, list + n, [](const Candidate& a, const Candidate& b) { return a.key > b.key; });
+    std::stable_sort(list, list + n, [](const Candidate& a, const Candidate& b) { return a.key > b.key; });
+    int ties = 1;
+    while (ties < n && list[ties].key >= best - margin)
+        ++ties;
     return ties;
+}
+
+// Keeps the lowest square of each set of moves that the position's
+// symmetries map onto each other: they are worth the same.
+int DropImages(Candidate* list, int n, unsigned symmetries)
+{
+    int kept = 0;
+    for (int i = 0; i < n; ++i) {
+        Bitboard move = Bitboard{1} << list[i].square;
+        bool image = false;
+        for (int k = 1; k < 8; ++k)
+            if ((symmetries >> k & 1) && Image(move, k) < move)
+                image = true;
+        if (!image)
+            list[kept++] = list[i];
+    }
+    return kept;
+}
+
+// The moves and all their images under the symmetries, ascending; their count.
+int WithImages(const int* squares, int n, unsigned symmetries, int* out)
+{
+    Bitboard all = 0;
+    for (int i = 0; i < n; ++i)
+        for (int k = 0; k < 8; ++k)
+            if (symmetries >> k & 1)
+                all |= Image(Bitboard{1} << squares[i], k);
+    int count = 0;
+    for (; all; all &= all - 1)
+        out[count++] = std::countr_zero(all);
+    return count;
 }
 
 } // namespace
@@ -277,6 +309,18 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
     NewSearch();
     if (l.style != Hand)
         UseBuiltinWeights();
+    // The game's levels search one move of each set that the position's
+    // symmetries make equal, and in the opening take any move within a
+    // margin of the best, so that games vary with the seed. The trainer's
+    // hand-made player keeps its own choices, as its games were played.
+    unsigned symmetries = 1;
+    int margin = 0;
+    if (l.style != Hand) {
+        symmetries = Symmetries(p.own, p.opp);
+        n = DropImages(list, n, symmetries);
+        if (Count(~(p.own | p.opp)) >= OpeningEmpties)
+            margin = OpeningMargin;
+    }
     // A fixed amount of work, never the clock: where little is cut (a
     // lopsided position, far outside the evaluation's range) deepening
     // stops once the move has cost MoveNodes positions.
@@ -287,9 +331,9 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
         std::copy(list, list + n, finished);
         ReportDepth(depth);
         StopAt = depth == 1 ? NoLimit : start + MoveNodeCap;
-        int found = l.style == Hand       ? EqualBest<Hand>(list, n, depth)
-                    : l.style == Patterns ? EqualBest<Patterns>(list, n, depth)
-                                          : EqualBest<Selective>(list, n, depth);
+        int found = l.style == Hand       ? EqualBest<Hand>(list, n, depth, margin)
+                    : l.style == Patterns ? EqualBest<Patterns>(list, n, depth, margin)
+                                          : EqualBest<Selective>(list, n, depth, margin);
         if (Abandoned) {
             std::copy(finished, finished + n, list);
             break;
@@ -298,11 +342,11 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
     }
     StopAt = NoLimit;
     Abandoned = false;
+    int chosen[MaxMoves];
     for (int i = 0; i < ties; ++i)
-        moves[i] = list[i].square;
-    std::sort(moves, moves + ties);
+        chosen[i] = list[i].square;
     discs = std::clamp(DiscsOfScore(list[0].key), -64, 64);  // an estimate can overshoot what the board holds
-    return ties;
+    return WithImages(chosen, ties, symmetries, moves);
 }
 
 int BestMoves(const Position& p, int level, int moves[64])

@@ -12,6 +12,7 @@
 #include "engine/evaluate.h"
 #include "engine/search.h"
 #include "engine/stability.h"
+#include "engine/symmetry.h"
 #include "game/board.h"
 
 namespace {
@@ -301,4 +302,39 @@ TEST(Engine, EveryLevelScoresAGameItsMoveEndsExactly)
             EXPECT_EQ(discs, Minimax(p)) << "level " << level;
         }
     }
+}
+
+// Positions symmetric under each of the board's symmetries: the moves a
+// level rates best map onto each other under every one of them.
+TEST(Engine, MovesThatMirrorEachOtherAreEqualAtEveryLevel)
+{
+    ASSERT_TRUE(InitSearch());
+    std::mt19937 rng(17);
+    int checked = 0;
+    for (const Position& seed : EndgamePositions(19, 14, 40, 54)) {
+        unsigned k = 1 + rng() % 7;
+        Position p = seed;
+        for (int turn = 0; turn < 4; ++turn) {  // closed under k's powers
+            p.own |= engine::Image(p.own, static_cast<int>(k));
+            p.opp |= engine::Image(p.opp, static_cast<int>(k));
+        }
+        Bitboard both = p.own & p.opp;
+        p = {p.own & ~both, p.opp & ~both};
+        unsigned symmetries = engine::Symmetries(p.own, p.opp);
+        if (symmetries == 1 || !LegalMoves(p))
+            continue;
+        ++checked;
+        for (int level = 1; level <= MaxLevel; ++level) {
+            int moves[64];
+            Bitboard chosen = 0;
+            for (int i = 0, n = BestMoves(p, level, moves); i < n; ++i)
+                chosen |= Bitboard{1} << moves[i];
+            for (int s = 1; s < 8; ++s) {
+                if (symmetries >> s & 1) {
+                    EXPECT_EQ(engine::Image(chosen, s), chosen) << "level " << level << ", symmetry " << s;
+                }
+            }
+        }
+    }
+    EXPECT_GE(checked, 8);
 }

@@ -30,6 +30,7 @@ TEST(AnalyseLine, Answers)
         {std::string(27, '-') + "OX------XO" + std::string(27, '-') + " X", 1, "34,43,56,65 "},
         {std::string(27, '-') + "OX------XO" + std::string(27, '-') + " O", 3, "35,46,53,64 "},
         {std::string(27, '-') + "OX------XO" + std::string(27, '-') + " O", 0, "35,46,53,64 0\n"},
+        {std::string(27, '-') + "OX------XO" + std::string(27, '-') + " X", MaxLevel, "34,43,56,65 "},
         // The only move takes every white disc: the game's end, not an estimate.
         {std::string(27, '-') + "XOO" + std::string(34, '-') + " X", 1, "47 4\n"},
     };
