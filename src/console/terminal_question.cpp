@@ -20,6 +20,8 @@ namespace {
 // latter are in force is kept for the signal handler.
 termios Saved, Quiet;
 volatile sig_atomic_t QuietInForce = 0;
+// Whether the probe's glyph is on the screen, for the handler to wipe.
+volatile sig_atomic_t GlyphShown = 0;
 
 // Signals that end or stop the process: the terminal is given back first.
 constexpr int Handled[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGTSTP};
@@ -34,15 +36,17 @@ sigset_t HandledSet()
     return set;
 }
 
-// Gives the settings back, then lets the signal do what it would have done
-// to us; only a stop comes back here, and the question goes on where the
-// continued process has the terminal.
+// Gives the settings back and wipes the glyph, then lets the signal do
+// what it would have done to us; only a stop comes back here, and the
+// question goes on where the continued process has the terminal.
 void GiveBackAndTakeSignal(int signal)
 {
     int error = errno;
     if (QuietInForce)
         tcsetattr(STDIN_FILENO, TCSANOW, &Saved);
     QuietInForce = 0;
+    if (GlyphShown && write(STDOUT_FILENO, "\r\x1b[K", 4) == 4)
+        GlyphShown = 0;
     struct sigaction standard{}, ours{};
     standard.sa_handler = SIG_DFL;
     sigaction(signal, &standard, &ours);
@@ -256,6 +260,7 @@ bool AskDrawnWide(const char* glyph, std::size_t size, void (*show)(const char*,
     std::size_t n = 1 + std::min(size, sizeof probe - 5);
     std::memcpy(probe + 1, glyph, n - 1);
     std::memcpy(probe + n, "\x1b[6n", 4);
+    GlyphShown = 1;
     show(probe, n + 4);
 
     timespec start{};
@@ -272,6 +277,7 @@ bool AskDrawnWide(const char* glyph, std::size_t size, void (*show)(const char*,
         }
     }
     GiveBackSettings();
+    GlyphShown = 0;
     show("\r\x1b[K", 4);
     EditTyped(std::min(static_cast<std::size_t>(edited), Last));
     EchoTyped(show);

@@ -1,9 +1,10 @@
 // At start the game asks the terminal how wide it draws a glyph whose width
 // depends on the terminal. The question needs echo and line editing off for
 // a moment, which must not show: whatever ends or stops the process then
-// gives the terminal its settings back first, and what the player types
-// meanwhile keeps the meaning the terminal's line editing would have given
-// it. The answer, and what was typed, come back through the calls below.
+// gives the terminal its settings back and wipes the glyph first, and what
+// the player types meanwhile keeps the meaning the terminal's line editing
+// would have given it. The answer, and what was typed, come back through
+// the calls below.
 #pragma once
 
 #include <cstddef>

@@ -4,8 +4,8 @@ terminal, echo and line editing on) and checks what happens around the
 question the game asks the terminal at start: keys typed before and during
 it keep their meaning (Ctrl-D ends the run with status 0, an erase edits
 the line, the text is echoed), Ctrl-C during it ends the process by SIGINT
-with the terminal's settings as they were, and a locale that is not
-installed still gets its character set.
+with the terminal's settings as they were and the probe's glyph wiped, and
+a locale that is not installed still gets its character set.
 
 Usage: start_on_a_terminal.py GAME
 Exits 77 (skipped) when no pseudo-terminal can be had.
@@ -24,6 +24,7 @@ QUESTION = "\x1b[6n".encode()
 FIRST_KIND = "●はどっち".encode()
 SECOND_KIND = "○はどっち".encode()
 PLAYERS = "プレイするのは人(M)ですかコンピュータ(C)ですか".encode()
+GLYPH = "■".encode()
 REPORT = b"\x1b[1;2R"  # the terminal's answer: the glyph took one column
 
 
@@ -104,6 +105,7 @@ def main():
     status, shown, before, after = run(game, during=interrupt)
     assert os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT, f"wait status {status:#x}"
     assert after == before, f"terminal settings {after} after the interrupt, {before} before"
+    assert b"\r\x1b[K" in shown[shown.rindex(GLYPH):], "the probe's glyph stays: " + repr(shown)
 
     # A UTF-8 locale that is not installed.
     status, shown, _, _ = run(game, before=end, lang="xx_YY.UTF-8")
