@@ -166,7 +166,7 @@ TerminalCharset* CharsetFor(int fd)
 
 ssize_t ReadTyped(int fd, char* raw, std::size_t size)
 {
-    if (fd == STDIN_FILENO && HoldsTyped())
+    if (fd == STDIN_FILENO && AwaitTyped())
         return static_cast<ssize_t>(TakeTyped(raw, size));
     return ReadSome(fd, raw, size);
 }
@@ -255,6 +255,7 @@ void GetSystemTime(SYSTEMTIME* time)
 
 void ExitProcess(UINT status)
 {
+    GiveTerminalBack();
     if (Charset.Converts()) {
         DWORD ignored = 0;
         WriteAll(STDOUT_FILENO, Converted, static_cast<DWORD>(Charset.FinishOutput(Converted)), &ignored);

@@ -1,7 +1,6 @@
 #include "console/terminal_question.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -13,6 +12,8 @@
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
+
+#include "console/terminal_editing.h"
 
 namespace {
 
@@ -93,131 +94,109 @@ void GiveBackSettings()
     sigprocmask(SIG_SETMASK, &before, nullptr);
 }
 
-// What was typed while the question ran: raw bytes at first, then edited
-// in place into what the terminal's line editing would have delivered.
-// Reads take it from First; an end of input typed ends it at End.
-char Typed[256];
-std::size_t First = 0, Last = 0;
-constexpr std::size_t NoEnd = sizeof Typed + 1;
-std::size_t End = NoEnd;
+// What was typed since the question began, edited as the terminal would
+// have. Until the answer is in and no line is half typed, or the first
+// line is, the terminal's own editing stays off and reads come here.
+TerminalEditing Typed;
+bool Pending = false;
+// Bytes of a line typed before the question, edited by the terminal already.
+std::size_t Unedited = 0;
 
-// Takes a complete cursor-position report (ESC [ row ; column R) out of
-// the typed bytes; its column, or 0 when there is none yet.
-int TakeCursorReport()
+// The answer to the question (ESC [ row ; column R), taken out of the
+// typed bytes whenever it comes: its column, 0 until then. A start of it
+// is held until it either completes or turns out to be typed keys.
+int Column = 0;
+char Held[16];
+std::size_t HeldSize = 0;
+
+enum class Report { Partial, Complete, None };
+
+Report ReadReport(int& column)
 {
-    for (std::size_t start = 0; start < Last; ++start) {
-        if (Typed[start] != '\x1b')
-            continue;
-        std::size_t i = start + 1;
-        if (i == Last || Typed[i++] != '[')
-            continue;
-        int numbers[2] = {0, 0};
-        int field = 0;
-        bool digits = false;
-        for (; i < Last; ++i) {
-            char c = Typed[i];
-            if (c >= '0' && c <= '9' && numbers[field] < 10000) {
-                numbers[field] = 10 * numbers[field] + (c - '0');
-                digits = true;
-            } else if (c == ';' && field == 0 && digits) {
-                field = 1;
-                digits = false;
-            } else {
-                break;
-            }
+    if (HeldSize == 1)
+        return Report::Partial;
+    if (Held[1] != '[')
+        return Report::None;
+    int numbers[2] = {0, 0};
+    int field = 0;
+    bool digits = false;
+    for (std::size_t i = 2; i < HeldSize; ++i) {
+        char c = Held[i];
+        if (c >= '0' && c <= '9' && numbers[field] < 10000) {
+            numbers[field] = 10 * numbers[field] + (c - '0');
+            digits = true;
+        } else if (c == ';' && field == 0 && digits) {
+            field = 1;
+            digits = false;
+        } else if (c == 'R' && field == 1 && digits && i + 1 == HeldSize) {
+            column = numbers[1];
+            return Report::Complete;
+        } else {
+            return Report::None;
         }
-        if (i == Last || Typed[i] != 'R' || field != 1 || !digits)
-            continue;
-        std::memmove(Typed + start, Typed + i + 1, Last - i - 1);
-        Last -= i + 1 - start;
-        return numbers[1];
     }
-    return 0;
+    return HeldSize < sizeof Held ? Report::Partial : Report::None;
 }
 
-bool Is(char c, int which)
+void Feed(char c)
 {
-    return Saved.c_cc[which] != _POSIX_VDISABLE && static_cast<cc_t>(c) == Saved.c_cc[which];
-}
-
-// Removes the last character, word or the whole of the line from lineStart
-// to end, as the terminal does for its erase, word-erase and kill keys.
-std::size_t Erase(std::size_t lineStart, std::size_t end, int key)
-{
-    bool utf8 = (Saved.c_iflag & IUTF8) != 0;
-    auto continuation = [utf8](char c) { return utf8 && (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
-    bool seenWord = false;
-    while (end > lineStart) {
-        std::size_t start = end - 1;
-        while (start > lineStart && continuation(Typed[start]))
-            --start;
-        auto c = static_cast<unsigned char>(Typed[start]);
-        if (key == VWERASE && (c == '_' || (c < 0x80 && std::isalnum(c))))
-            seenWord = true;
-        else if (key == VWERASE && seenWord)
-            break;
-        end = start;
-        if (key == VERASE)
-            break;
-    }
-    return end;
-}
-
-// Edits the bytes typed during the question as the terminal would have,
-// had its line editing been on. The first `edited` bytes were typed before
-// and went through the terminal's editing already.
-void EditTyped(std::size_t edited)
-{
-    if ((Saved.c_lflag & ICANON) == 0)
+    if (Column != 0 || (HeldSize == 0 && c != '\x1b')) {
+        Typed.Type(c);
         return;
-    bool extended = (Saved.c_lflag & IEXTEN) != 0;
-    std::size_t out = edited, lineStart = 0;
-    for (std::size_t i = 0; i < edited; ++i)
-        if (Typed[i] == '\n')
-            lineStart = i + 1;
-    bool quoted = false;
-    for (std::size_t i = edited; i < Last; ++i) {
-        char c = Typed[i];
-        if (quoted) {
-            quoted = false;
-        } else if (Is(c, VERASE) || Is(c, VKILL) || (extended && Is(c, VWERASE))) {
-            out = Erase(lineStart, out, Is(c, VERASE) ? VERASE : Is(c, VKILL) ? VKILL : VWERASE);
-            continue;
-        } else if (extended && Is(c, VLNEXT)) {
-            quoted = true;
-            continue;
-        } else if (extended && (Saved.c_lflag & ECHO) && Is(c, VREPRINT)) {
-            continue;
-        } else if (Is(c, VEOF)) {
-            // At the start of a line it ends the input; elsewhere it ends the line without a line end.
-            if (out == lineStart && End == NoEnd)
-                End = out;
-            lineStart = out;
-            continue;
-        }
-        Typed[out++] = c;
-        if (c == '\n' || Is(c, VEOL) || (extended && Is(c, VEOL2)))
-            lineStart = out;
     }
-    Last = out;
+    Held[HeldSize++] = c;
+    int column = 0;
+    Report report = ReadReport(column);
+    if (report == Report::Partial)
+        return;
+    char typed[sizeof Held];
+    std::size_t n = HeldSize;
+    std::memcpy(typed, Held, n);
+    HeldSize = 0;
+    if (report == Report::Complete) {
+        Column = std::max(column, 1);
+        return;
+    }
+    Typed.Type(typed[0]);
+    for (std::size_t i = 1; i < n; ++i)
+        Feed(typed[i]);
 }
 
-// Shows the typed text as the terminal's echo would have shown it.
-void EchoTyped(void (*show)(const char*, std::size_t))
+// Nothing typed is left for the terminal's own editing to finish, and its
+// answer is in or a line is complete (or the input ended).
+bool MayGiveBack()
 {
-    if ((Saved.c_lflag & ECHO) == 0)
-        return;
-    char shown[2 * sizeof Typed];
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < Last; ++i) {
-        auto c = static_cast<unsigned char>(Typed[i]);
-        if ((Saved.c_lflag & ECHOCTL) && (c < 0x20 || c == 0x7F) && c != '\t' && c != '\n') {
-            shown[n++] = '^';
-            c ^= 0x40;
+    return !Typed.Unfinished() && HeldSize == 0 && (Column != 0 || Typed.LineEnded());
+}
+
+void EndQuestion()
+{
+    GiveBackSettings();
+    Pending = false;
+}
+
+// Reads what is typed during the question, for at most waitMs (-1: until
+// something comes); false when the terminal fails or has gone.
+bool ReadTypedKeys(int waitMs)
+{
+    pollfd p{STDIN_FILENO, POLLIN, 0};
+    int ready = poll(&p, 1, waitMs);
+    if (ready <= 0)
+        return ready == 0 || errno == EINTR;
+    char raw[256];
+    ssize_t got = read(STDIN_FILENO, raw, sizeof raw);
+    if (got <= 0)
+        return got < 0 && (errno == EINTR || errno == EAGAIN);
+    for (ssize_t i = 0; i < got; ++i) {
+        if (Unedited > 0) {
+            --Unedited;
+            Typed.Keep(raw[i]);
+        } else {
+            Feed(raw[i]);
         }
-        shown[n++] = static_cast<char>(c);
     }
-    show(shown, n);
+    Typed.FlushEcho();
+    return true;
 }
 
 long MillisecondsSince(const timespec& start)
@@ -255,6 +234,10 @@ bool AskDrawnWide(const char* glyph, std::size_t size, void (*show)(const char*,
     int edited = 0;
     if (ioctl(STDIN_FILENO, FIONREAD, &edited) != 0 || edited < 0)
         edited = 0;
+    Unedited = static_cast<std::size_t>(edited);
+    Typed.Start(Saved);
+    Column = 0;
+    HeldSize = 0;
 
     char probe[32] = "\r";
     std::size_t n = 1 + std::min(size, sizeof probe - 5);
@@ -265,37 +248,36 @@ bool AskDrawnWide(const char* glyph, std::size_t size, void (*show)(const char*,
 
     timespec start{};
     clock_gettime(CLOCK_MONOTONIC, &start);
-    int column = 0;
-    for (long waited = 0; column == 0 && waited < 500 && Last < sizeof Typed; waited = MillisecondsSince(start)) {
-        pollfd p{STDIN_FILENO, POLLIN, 0};
-        if (poll(&p, 1, static_cast<int>(500 - waited)) <= 0)
-            continue;
-        ssize_t got = read(STDIN_FILENO, Typed + Last, sizeof Typed - Last);
-        if (got > 0) {
-            Last += static_cast<std::size_t>(got);
-            column = TakeCursorReport();
-        }
-    }
-    GiveBackSettings();
+    bool usable = true;
+    for (long waited = 0; usable && Column == 0 && waited < 500; waited = MillisecondsSince(start))
+        usable = ReadTypedKeys(static_cast<int>(500 - waited));
+    bool wide = Column == 3;  // the column after the glyph, counted from 1
     GlyphShown = 0;
     show("\r\x1b[K", 4);
-    EditTyped(std::min(static_cast<std::size_t>(edited), Last));
-    EchoTyped(show);
-    return column == 3;  // the column after the glyph, counted from 1
+    Typed.EchoTo(show);
+    Typed.EchoHeld();
+    Typed.FlushEcho();
+    // A late answer would be echoed and read as typed: until it is in, the
+    // first line is edited here instead.
+    Pending = true;
+    if (!usable || !QuietInForce || MayGiveBack())
+        EndQuestion();
+    return wide;
 }
 
-bool HoldsTyped() { return First < Last || End != NoEnd; }
-
-std::size_t TakeTyped(char* raw, std::size_t size)
+bool AwaitTyped()
 {
-    if (First == End) {
-        // Nothing reads on after the end of the input.
-        First = Last = 0;
-        End = NoEnd;
-        return 0;
+    while (Pending && !Typed.Holds(false)) {
+        if (!QuietInForce || !ReadTypedKeys(-1) || MayGiveBack())
+            EndQuestion();
     }
-    std::size_t take = std::min(size, std::min(End, Last) - First);
-    std::memcpy(raw, Typed + First, take);
-    First += take;
-    return take;
+    return Typed.Holds(!Pending);
+}
+
+std::size_t TakeTyped(char* raw, std::size_t size) { return Typed.Take(raw, size, !Pending); }
+
+void GiveTerminalBack()
+{
+    if (Pending)
+        EndQuestion();
 }

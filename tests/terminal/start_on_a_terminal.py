@@ -3,7 +3,8 @@
 terminal, echo and line editing on) and checks what happens around the
 question the game asks the terminal at start: keys typed before and during
 it keep their meaning (Ctrl-D ends the run with status 0, an erase edits
-the line, the text is echoed), Ctrl-C during it ends the process by SIGINT
+the line, the text is echoed), an answer that comes late or never neither
+shows nor counts as typed, Ctrl-C during it ends the process by SIGINT
 with the terminal's settings as they were and the probe's glyph wiped, and
 a locale that is not installed still gets its character set.
 
@@ -24,14 +25,19 @@ QUESTION = "\x1b[6n".encode()
 FIRST_KIND = "●はどっち".encode()
 SECOND_KIND = "○はどっち".encode()
 PLAYERS = "プレイするのは人(M)ですかコンピュータ(C)ですか".encode()
+MOVE = "どこに置きますか".encode()
+AGAIN = "もう１度しますか".encode()
 GLYPH = "■".encode()
 REPORT = b"\x1b[1;2R"  # the terminal's answer: the glyph took one column
 
 
-def run(game, before=b"", during=None, lang="C.UTF-8"):
+def run(game, before=b"", during=None, lang="C.UTF-8", steps=()):
     """Runs the game with `before` typed ahead and `during` typed once it
-    asks the terminal; returns its wait status, all it showed, and the
-    terminal's settings before and after."""
+    asks the terminal, then each step's keys in turn (a step is a text to
+    wait for, seconds to wait after it first showed, and the keys); returns
+    its wait status, all it showed, and the terminal's settings before and
+    after."""
+    steps = ([(QUESTION, 0, during)] if during is not None else []) + list(steps)
     master, terminal = os.openpty()
     settings = termios.tcgetattr(terminal)
     os.write(master, before)
@@ -48,15 +54,17 @@ def run(game, before=b"", during=None, lang="C.UTF-8"):
             os.execve(game, [game], env)
         finally:
             os._exit(127)
-    shown, status, deadline = b"", None, time.monotonic() + TIMEOUT
+    shown, status, deadline, seen = b"", None, time.monotonic() + TIMEOUT, {}
     try:
         while status is None:
             assert time.monotonic() < deadline, f"still running after {TIMEOUT} s; shown: {shown!r}"
             if select.select([master], [], [], 0.05)[0]:
                 shown += os.read(master, 4096)
-            if during is not None and QUESTION in shown:
-                os.write(master, during)
-                during = None
+            for text, _, _ in steps:
+                if text in shown:
+                    seen.setdefault(text, time.monotonic())
+            if steps and steps[0][0] in seen and time.monotonic() >= seen[steps[0][0]] + steps[0][1]:
+                os.write(master, steps.pop(0)[2])
             done, wait_status = os.waitpid(pid, os.WNOHANG)
             if done:
                 status = wait_status
@@ -101,11 +109,26 @@ def main():
     assert shown.count(FIRST_KIND) == 1 and SECOND_KIND in shown, shown
     assert b"\r\x1b[Kc\r\n" in shown, "the typed line is not shown: " + repr(shown)
 
-    # Ctrl-C during the question.
-    status, shown, before, after = run(game, during=interrupt)
-    assert os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT, f"wait status {status:#x}"
-    assert after == before, f"terminal settings {after} after the interrupt, {before} before"
-    assert b"\r\x1b[K" in shown[shown.rindex(GLYPH):], "the probe's glyph stays: " + repr(shown)
+    # An answer after the half second's wait, with the first answer typed
+    # after it or around it, an answer that never comes, and an erase then:
+    # the game goes on from the first answer and shows nothing of the report.
+    wide = b"\x1b[1;3R"
+    answers = [(SECOND_KIND, 0, b"c\n"), (MOVE, 0, b"0\n"), (AGAIN, 0, b"n\n")]
+    for steps, echoed in (([(QUESTION, 0.7, wide), (FIRST_KIND, 0, b"m\n")], b"m\r\n"),
+                          ([(FIRST_KIND, 0, b"m"), (QUESTION, 2, wide), (FIRST_KIND, 0, b"\n")], b"m\r\n"),
+                          ([(FIRST_KIND, 0, b"x" + erase + b"m\n")], b"x\b \bm\r\n")):
+        status, shown, _, _ = run(game, steps=steps + answers)
+        ends_normally(status, shown)
+        assert shown.count(FIRST_KIND) == 1 and AGAIN in shown, shown
+        assert b"^[" not in shown and b"\x1b[1;" not in shown, shown
+        assert FIRST_KIND + b" [M/C] ? " + echoed in shown, shown
+
+    # Ctrl-C during the question, and during the first prompt when no answer came.
+    for steps in ([(QUESTION, 0, interrupt)], [(FIRST_KIND, 0, interrupt)]):
+        status, shown, before, after = run(game, steps=steps)
+        assert os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT, f"wait status {status:#x}"
+        assert after == before, f"terminal settings {after} after the interrupt, {before} before"
+        assert b"\r\x1b[K" in shown[shown.rindex(GLYPH):], "the probe's glyph stays: " + repr(shown)
 
     # A UTF-8 locale that is not installed.
     status, shown, _, _ = run(game, before=end, lang="xx_YY.UTF-8")
