@@ -306,7 +306,7 @@ int AnalyseMoves(const Position& p, int level, int moves[64], int& discs)
         return count;
     }
 
-    NewSearch();
+    NewMiddleGameSearch();
     if (l.style != Hand)
         UseBuiltinWeights();
     // The game's levels search one move of each set that the position's

@@ -152,6 +152,13 @@ void NewSearch(int empties)
     FitTable(empties);
 }
 
+void NewMiddleGameSearch()
+{
+    ++Generation;
+    constexpr std::size_t DefaultSlots = (std::size_t{DefaultTableMegabytes} << 20) / sizeof(Slot);
+    Used = std::min(Slots, DefaultSlots);
+}
+
 void FitTable(int empties)
 {
     std::uint64_t wanted = std::uint64_t{1} << std::clamp(empties, 16, 40);

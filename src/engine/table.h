@@ -46,6 +46,10 @@ std::uint64_t Hash(Bitboard own, Bitboard opp);
 // Starts a new generation for a search of so many empty squares; the
 // table grows to what such a search needs, and never shrinks.
 void NewSearch(int empties = 64);
+// Starts a new generation for a level's middle-game search, which keeps
+// to the slots of the default table whatever the table's size: its moves
+// and estimates then do not depend on a larger table or earlier solves.
+void NewMiddleGameSearch();
 // Grows the table, if need be, for a search of so many empty squares
 // within the current generation (a slot for each 2^empties, up to its size).
 void FitTable(int empties);
