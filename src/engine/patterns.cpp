@@ -239,27 +239,6 @@ std::uint32_t Checksum(const StageWeights* weights, int stages)
     return h;
 }
 
-// The bytes of a built-in weights file from its base-64 lines.
-std::vector<std::uint8_t> Unpack(const char* const* lines, std::size_t count)
-{
-    auto value = [](char c) {
-        return c >= 'A' && c <= 'Z' ? c - 'A' : c >= 'a' && c <= 'z' ? c - 'a' + 26 : c >= '0' && c <= '9' ? c - '0' + 52 : c == '+' ? 62 : 63;
-    };
-    std::vector<std::uint8_t> bytes;
-    std::uint32_t bits = 0;
-    int held = 0;
-    for (std::size_t line = 0; line < count; ++line) {
-        for (const char* c = lines[line]; *c; ++c) {
-            bits = bits << 6 | static_cast<std::uint32_t>(value(*c));
-            if ((held += 6) >= 8) {
-                held -= 8;
-                bytes.push_back(static_cast<std::uint8_t>(bits >> held));
-            }
-        }
-    }
-    return bytes;
-}
-
 } // namespace
 
 bool LoadWeights(const std::uint8_t* data, std::size_t size)
@@ -292,14 +271,10 @@ std::uint32_t OrderWeightsChecksum() { return Checksum(OrderWeights, OrderStages
 
 void UseBuiltinWeights()
 {
-    if (!Loaded) {
-        std::vector<std::uint8_t> bytes = Unpack(BuiltinWeightLines, BuiltinWeightLineCount);
-        LoadWeights(bytes.data(), bytes.size());
-    }
-    if (!OrderLoaded) {
-        std::vector<std::uint8_t> bytes = Unpack(BuiltinOrderWeightLines, BuiltinOrderWeightLineCount);
-        LoadOrderWeights(bytes.data(), bytes.size());
-    }
+    if (!Loaded)
+        LoadWeights(BuiltinWeights, BuiltinWeightsSize);
+    if (!OrderLoaded)
+        LoadOrderWeights(BuiltinOrderWeights, BuiltinOrderWeightsSize);
 }
 
 } // namespace engine

@@ -68,12 +68,11 @@ std::uint32_t OrderWeightsChecksum();
 // Loads the built-in weights of both kinds once; the searches call it.
 void UseBuiltinWeights();
 
-// The built-in weights file, base-64 text in short lines (generated).
-extern const char* const BuiltinWeightLines[];
-extern const std::size_t BuiltinWeightLineCount;
-extern const std::uint32_t BuiltinWeightsChecksum;
-extern const char* const BuiltinOrderWeightLines[];
-extern const std::size_t BuiltinOrderWeightLineCount;
-extern const std::uint32_t BuiltinOrderWeightsChecksum;
+// The built-in weights files, src/engine/data/*.bin, as the build embeds
+// them (cmake/embed.cmake).
+extern const std::uint8_t BuiltinWeights[];
+extern const std::size_t BuiltinWeightsSize;
+extern const std::uint8_t BuiltinOrderWeights[];
+extern const std::size_t BuiltinOrderWeightsSize;
 
 } // namespace engine
