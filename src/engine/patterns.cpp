@@ -139,10 +139,15 @@ int OrderEvaluate(Bitboard own, Bitboard opp)
 
 int CanonicalCount()
 {
-    int count = 0;
-    for (const PatternKind& kind : PatternKinds)
-        for (int i = 0; i < kind.size; ++i)
-            count += CanonicalIndex(kind, i) == i;
+    // Worked out once: every load asks, twice, and it is a pass over a
+    // whole stage's entries.
+    static const int count = [] {
+        int n = 0;
+        for (const PatternKind& kind : PatternKinds)
+            for (int i = 0; i < kind.size; ++i)
+                n += CanonicalIndex(kind, i) == i;
+        return n;
+    }();
     return count;
 }
 
