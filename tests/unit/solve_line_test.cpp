@@ -22,6 +22,8 @@ TEST(SolveLine, Answers)
         {std::string(64, 'O') + " X", "end -64\n"},
         {"--" + std::string(62, 'X') + " O", "end -62\n"},
         {std::string(64, '-') + " X", "end 0\n"},  // no size is refused
+        // 33 moves, more than any game reaches; white can never move.
+        {"----OXXXOO--OOOXXO------XO------XX--OXO-XOO-XXXXOO--O-OX-------- X", "11 64\n"},
     };
     for (const Row& row : rows) {
         char answer[96];
