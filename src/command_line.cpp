@@ -25,6 +25,7 @@ constexpr Option Options[] = {
     {"--perft", Mode::Perft, 0, MaxPerftDepth, Bit(Mode::Perft)},
     {"--solve", Mode::Solve, 0, -1, Bit(Mode::Solve)},
     {"--analyse", Mode::Analyse, 0, -1, Bit(Mode::Analyse)},
+    {"--bench", Mode::Bench, 0, -1, Bit(Mode::Bench)},
     {"--help", Mode::Help, 0, -1, Bit(Mode::Help)},
     {"--version", Mode::Version, 0, -1, Bit(Mode::Version)},
     {"--threads", Mode::Game, 1, MaxThreads, Searching},

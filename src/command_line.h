@@ -2,13 +2,13 @@
 // that it can take any bytes (and be fuzzed).
 //
 // Options are long only, as "--name value" or "--name=value"; each may be
-// given once. --perft, --solve, --help and --version each stand alone;
+// given once. --perft, --bench, --help and --version each stand alone;
 // --level and --seed belong to a game, --level also to --analyse.
 #pragma once
 
 #include <cstdint>
 
-enum class Mode { Game, Perft, Solve, Analyse, Help, Version };
+enum class Mode { Game, Perft, Solve, Analyse, Bench, Help, Version };
 
 inline constexpr int MaxPerftDepth = 14;
 inline constexpr std::int32_t MaxSeed = 86'399'999;  // the last millisecond of a day

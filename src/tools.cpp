@@ -1,6 +1,7 @@
 #include "tools.h"
 
 #include "analyse.h"
+#include "cli/bench.h"
 
 #include <atomic>
 #include <bit>
@@ -34,7 +35,7 @@ constexpr char HelpText[] =
     "       shirokuro --perft D\n"
     "       shirokuro --solve [--threads N] [--hash MB]\n"
     "       shirokuro --analyse [--level N] [--threads N] [--hash MB]\n"
-    "       shirokuro --help | --version\n"
+    "       shirokuro --bench | --help | --version\n"
     "\n"
     "Without options: the board game at the console, as always. Its prompts are\n"
     "Japanese: a terminal shows them in its own character set; a file or a pipe\n"
@@ -59,6 +60,9 @@ constexpr char HelpText[] =
     "  --threads N threads for exact solving, 1 to 256 (default: every core);\n"
     "              answers and games do not depend on it\n"
     "  --hash MB   the search's table in MiB, 1 to 65536 (default 128)\n"
+    "  --bench     search a fixed set of positions on one thread and print the\n"
+    "              positions visited (which pins what the search does) and the\n"
+    "              speed\n"
     "  --help      print this help\n"
     "  --version   print the version\n"
     "\n"
@@ -322,6 +326,8 @@ int RunTool(const Settings& settings)
     switch (settings.mode) {
     case Mode::Help:
         return PrintAll(HelpText);
+    case Mode::Bench:
+        return RunBench(stdout);
     case Mode::Version:
         return PrintAll("shirokuro " SHIROKURO_VERSION "\n"
                         "Copyright (c) 2026 the shirokuro developers, MIT License, no warranty\n");

@@ -35,6 +35,7 @@ TEST(CommandLine, GoodLines)
         {{"--solve"}, Mode::Solve, 0, SeedFromTheClock, 0},
         {{"--analyse"}, Mode::Analyse, MaxLevel, SeedFromTheClock, 0},
         {{"--level=2", "--analyse"}, Mode::Analyse, 2, SeedFromTheClock, 0},
+        {{"--bench"}, Mode::Bench, 0, SeedFromTheClock, 0},
         {{"--help"}, Mode::Help, 0, SeedFromTheClock, 0},
         {{"--version"}, Mode::Version, 0, SeedFromTheClock, 0},
     };
