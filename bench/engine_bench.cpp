@@ -9,11 +9,18 @@
 #include <chrono>
 #include <vector>
 
-#include "engine/endgame.h"
 #include "engine/engine.h"
-#include "engine/search.h"
 
 namespace {
+
+using namespace engine;
+
+// One searcher for every benchmark, on one thread.
+Engine& Search()
+{
+    static Engine search;
+    return search;
+}
 
 constexpr Position Start{(Bitboard{1} << SquareOfCell(44)) | (Bitboard{1} << SquareOfCell(55)),
                          (Bitboard{1} << SquareOfCell(45)) | (Bitboard{1} << SquareOfCell(54))};
@@ -30,7 +37,6 @@ int Empties(const Position& p) { return std::popcount(~(p.own | p.opp)); }
 // count positions with the given number of empty squares and a move to make.
 std::vector<Position> Positions(int empties, int count)
 {
-    InitSearch();
     std::vector<Position> out;
     for (std::uint32_t game = 1; static_cast<int>(out.size()) < count; ++game) {
         Seed = game;
@@ -43,13 +49,13 @@ std::vector<Position> Positions(int empties, int count)
                     break;
                 continue;
             }
-            int best[64];
+            int best[64], discs;
             int n = 0;
             if (ply < 4)
                 for (; moves; moves &= moves - 1)
                     best[n++] = std::countr_zero(moves);
             else
-                n = BestMoves(p, 1, best);
+                n = Search().Analyse(p, 1, best, discs);
             p = Play(p, best[Below(n)]);
         }
         if (Empties(p) == empties && LegalMoves(p))
@@ -80,12 +86,12 @@ void BM_Solve(benchmark::State& state)
     std::uint64_t nodes = 0;
     for (auto _ : state) {
         for (const Position& p : positions) {
-            engine::SearchNodes = 0;
+            std::uint64_t before = Search().Nodes();
             auto t = std::chrono::steady_clock::now();
             int square;
-            benchmark::DoNotOptimize(Solve(p, &square));
+            benchmark::DoNotOptimize(Search().Solve(p, &square));
             times.push_back(Seconds(t));
-            nodes += engine::SearchNodes;
+            nodes += Search().Nodes() - before;
         }
     }
     std::sort(times.begin(), times.end());
@@ -104,8 +110,8 @@ void BM_LevelMove(benchmark::State& state)
     for (auto _ : state) {
         for (const Position& p : positions) {
             auto t = std::chrono::steady_clock::now();
-            int moves[64];
-            benchmark::DoNotOptimize(BestMoves(p, static_cast<int>(state.range(0)), moves));
+            int moves[64], discs;
+            benchmark::DoNotOptimize(Search().Analyse(p, static_cast<int>(state.range(0)), moves, discs));
             times.push_back(Seconds(t));
         }
     }
@@ -122,9 +128,10 @@ void BM_LearnedSearch(benchmark::State& state)
     std::uint64_t nodes = 0;
     for (auto _ : state) {
         for (const Position& p : positions) {
-            engine::SearchNodes = 0;
-            benchmark::DoNotOptimize(engine::SearchScore(p.own, p.opp, static_cast<int>(state.range(0)), state.range(1) != 0));
-            nodes += engine::SearchNodes;
+            std::uint64_t before = Search().Nodes();
+            benchmark::DoNotOptimize(Search().Score(p, static_cast<int>(state.range(0)),
+                                                    state.range(1) != 0 ? Style::Selective : Style::Patterns));
+            nodes += Search().Nodes() - before;
         }
     }
     state.counters["nodes/position"] = static_cast<double>(nodes) / static_cast<double>(positions.size() * state.iterations());

@@ -7,10 +7,11 @@
 // (four random plies, then level 1 against level 2). "file:PATH" solves
 // the positions --print wrote there (--solve lines, X to move). "games:N"
 // instead times every move of the top level in N games against the random
-// player, "games:N:LEVEL" of another level. Built against an older engine
-// with -DSOLVE_BENCH_BEFORE it measures that engine the same way.
+// player, "games:N:LEVEL" of another level. --tune NAME=VALUE sets one of
+// the engine's options: parallel, split or selective (empty squares).
 // SOLVE_BENCH_ORDER=FILE orders the solver's moves by the trainer's
-// weights file FILE (written with --order 1) instead of the built-in ones.
+// weights file FILE (written with --order 1) instead of the built-in ones;
+// SOLVE_BENCH_MB sets the table's size.
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -18,17 +19,17 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <sys/resource.h>
 
-#include "engine/endgame.h"
 #include "engine/engine.h"
-#ifndef SOLVE_BENCH_BEFORE
 #include "engine/patterns.h"
-#endif
 
 namespace {
+
+using namespace engine;
 
 constexpr Position Start{(Bitboard{1} << SquareOfCell(44)) | (Bitboard{1} << SquareOfCell(55)),
                          (Bitboard{1} << SquareOfCell(45)) | (Bitboard{1} << SquareOfCell(54))};
@@ -43,7 +44,7 @@ int Below(int n)
 int Empties(const Position& p) { return std::popcount(~(p.own | p.opp)); }
 
 // count positions with so many empty squares and a move to make, from games 1, 2, ...
-std::vector<Position> Positions(bool levels, int empties, int count)
+std::vector<Position> Positions(Engine& search, bool levels, int empties, int count)
 {
     std::vector<Position> out;
     for (std::uint32_t game = 1; static_cast<int>(out.size()) < count; ++game) {
@@ -57,13 +58,13 @@ std::vector<Position> Positions(bool levels, int empties, int count)
                     break;
                 continue;
             }
-            int best[64];
+            int best[64], discs;
             int n = 0;
             if (!levels || ply < 4)
                 for (; moves; moves &= moves - 1)
                     best[n++] = std::countr_zero(moves);
             else
-                n = BestMoves(p, 1 + ply % 2, best);
+                n = search.Analyse(p, 1 + ply % 2, best, discs);
             p = Play(p, best[Below(n)]);
         }
         if (Empties(p) == empties && LegalMoves(p))
@@ -95,30 +96,62 @@ std::vector<Position> Read(const char* path)
     return out;
 }
 
+// Sets one of the engine's options by name; false for a name it does not know.
+bool Tune(Options& options, const std::string& setting)
+{
+    std::size_t equals = setting.find('=');
+    std::string name = setting.substr(0, equals);
+    int value = std::atoi(setting.c_str() + equals + 1);
+    if (equals == std::string::npos)
+        return false;
+    for (auto [key, field] : {std::pair{"parallel", &Options::parallelEmpties}, {"split", &Options::splitEmpties},
+                              {"selective", &Options::selectiveEmpties}})
+        if (name == key) {
+            options.*field = value;
+            return true;
+        }
+    return false;
+}
+
+std::vector<std::uint8_t> ReadFile(const char* path)
+{
+    std::vector<std::uint8_t> bytes;
+    if (FILE* f = std::fopen(path, "rb")) {
+        for (int c; (c = std::fgetc(f)) != EOF;)
+            bytes.push_back(static_cast<std::uint8_t>(c));
+        std::fclose(f);
+    }
+    return bytes;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-#ifndef SOLVE_BENCH_BEFORE
+    Options options;
     if (const char* mb = std::getenv("SOLVE_BENCH_MB"))
-        SetTableMegabytes(std::atoi(mb));
-#endif
-    if (!InitSearch())
-        return 1;
-#ifndef SOLVE_BENCH_BEFORE
-    // The solver's move-order weights from a file of the trainer's.
-    if (const char* path = std::getenv("SOLVE_BENCH_ORDER")) {
-        std::vector<std::uint8_t> bytes;
-        if (FILE* f = std::fopen(path, "rb")) {
-            for (int c; (c = std::fgetc(f)) != EOF;)
-                bytes.push_back(static_cast<std::uint8_t>(c));
-            std::fclose(f);
+        options.tableMegabytes = std::atoi(mb);
+    for (int i = 1; i + 1 < argc; ++i) {
+        std::string arg = argv[i];
+        if (arg == "--threads")
+            options.threads = std::atoi(argv[++i]);
+        else if (arg == "--tune" && !Tune(options, argv[++i])) {
+            std::fprintf(stderr, "solve_bench: no option '%s' to tune (parallel, split, selective)\n", argv[i]);
+            return 2;
         }
-        if (!engine::LoadOrderWeights(bytes.data(), bytes.size()))
-            return 1;
     }
-#endif
-    int threads = 1;
+    // The solver's move-order weights from a file of the trainer's.
+    Weights weights;
+    const Weights* used = nullptr;
+    if (const char* path = std::getenv("SOLVE_BENCH_ORDER")) {
+        std::vector<std::uint8_t> bytes = ReadFile(path);
+        if (!weights.Load(BuiltinWeights, BuiltinWeightsSize) || !weights.LoadOrder(bytes.data(), bytes.size()))
+            return 1;
+        used = &weights;
+    }
+    Engine search(options, used);
+    if (!search.Ready())
+        return 1;
     double lastCpu = 0;
     bool print = false;
     std::printf("%-7s %7s %5s %9s %9s %12s %14s\n", "kind", "empties", "count", "median_s", "max_s", "nodes/s",
@@ -129,18 +162,8 @@ int main(int argc, char** argv)
             print = true;
             continue;
         }
-        if (arg == "--threads" && i + 1 < argc) {
-            threads = std::atoi(argv[++i]);
-#ifndef SOLVE_BENCH_BEFORE
-            SetThreads(threads);
-#endif
-            continue;
-        }
-        if (arg == "--tune" && i + 1 < argc) {
-            std::string t = argv[++i];
-#ifndef SOLVE_BENCH_BEFORE
-            engine::Tune(t.substr(0, t.find('=')).c_str(), std::atoi(t.c_str() + t.find('=') + 1));
-#endif
+        if ((arg == "--threads" || arg == "--tune") && i + 1 < argc) {
+            ++i;  // read above
             continue;
         }
         if (arg.starts_with("games:")) {
@@ -168,7 +191,8 @@ int main(int argc, char** argv)
                             best[n++] = std::countr_zero(moves);
                     } else {
                         auto t = std::chrono::steady_clock::now();
-                        n = BestMoves(p, level, best);
+                        int discs;
+                        n = search.Analyse(p, level, best, discs);
                         times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count());
                         if (times.back() > 1) {
                             char line[65] = {};
@@ -201,7 +225,7 @@ int main(int argc, char** argv)
         } else {
             if (std::sscanf(arg.c_str() + arg.find(':') + 1, "%d:%d", &empties, &count) != 2)
                 return 2;
-            positions = Positions(levels, empties, count);
+            positions = Positions(search, levels, empties, count);
         }
         if (print) {
             // As --solve lines, the side to move as X.
@@ -218,18 +242,19 @@ int main(int argc, char** argv)
         double total = 0;
         std::uint64_t check = 0;
         for (const Position& p : positions) {
-            engine::SearchNodes = 0;
+            std::uint64_t before = search.Nodes();
             auto t = std::chrono::steady_clock::now();
             int square = -1;
-            int value = Solve(p, &square);
+            int value = search.Solve(p, &square);
             double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
+            std::uint64_t solved = search.Nodes() - before;
             times.push_back(s);
             total += s;
-            nodes += engine::SearchNodes;
+            nodes += solved;
             check = check * 131 + static_cast<std::uint64_t>(value + 64);
             if (std::getenv("SOLVE_BENCH_VERBOSE"))
                 std::fprintf(stderr, "%s %d: value %d move %d %.3f s %llu nodes\n", levels ? "levels" : "random",
-                             empties, value, square, s, static_cast<unsigned long long>(engine::SearchNodes));
+                             empties, value, square, s, static_cast<unsigned long long>(solved));
         }
         std::sort(times.begin(), times.end());
         rusage usage;
@@ -242,5 +267,4 @@ int main(int argc, char** argv)
                     static_cast<unsigned long long>(nodes), static_cast<unsigned long long>(check));
         std::fflush(stdout);
     }
-    (void)threads;
 }

@@ -24,11 +24,11 @@
 
 #include "console/random.h"
 #include "engine/engine.h"
-#include "engine/search.h"
 
 #ifdef SHIROKURO_BASELINE
+// The older engine's interface, as its names are renamed for this build.
 struct BaselinePosition {
-    Bitboard own, opp;
+    std::uint64_t own, opp;
 };
 bool BaselineInitSearch();
 int BaselineBestMoves(const BaselinePosition& p, int level, int moves[64]);
@@ -36,8 +36,14 @@ int BaselineBestMoves(const BaselinePosition& p, int level, int moves[64]);
 
 namespace {
 
+using namespace engine;
+
 // Levels of the other build are numbered from here.
 constexpr int Baseline = 100;
+
+// The levels, as -L may have redefined them, and the engine they search with.
+Level Levels[MaxLevel + 1];
+Engine* Search;
 
 std::vector<double> MoveTimes[2];
 // The squares played, when asked for (-v).
@@ -55,14 +61,14 @@ int ChooseMove(const Position& p, int level)
 {
     if (level == 0)
         return RandomLegal(p);
-    int moves[64];
+    int moves[64], discs;
     int n;
 #ifdef SHIROKURO_BASELINE
     if (level >= Baseline)
         n = BaselineBestMoves(BaselinePosition{p.own, p.opp}, level - Baseline, moves);
     else
 #endif
-        n = BestMoves(p, level, moves);
+        n = Search->Analyse(p, Levels[level], moves, discs);
     return moves[n > 1 ? RandomBelow(n) : 0];
 }
 
@@ -134,6 +140,8 @@ int PlayGame(int first, int second, std::uint32_t seed, int openingPlies, int fi
 
 int main(int argc, char** argv)
 {
+    for (int l = 1; l <= MaxLevel; ++l)
+        Levels[l] = GameLevel(l);
     int level[2];
     int seeds = 50, firstSeed = 1, openingPlies = 4;
     bool times = false;
@@ -152,7 +160,7 @@ int main(int argc, char** argv)
             times = true;
         else if (int l, d, e, st; !std::strcmp(argv[i], "-L") && i + 1 < argc &&
                  std::sscanf(argv[++i], "%d=%d,%d,%d", &l, &d, &e, &st) == 4 && l >= 1 && l <= MaxLevel)
-            engine::SetLevel(l, d, e, st);
+            Levels[l] = {d, e, static_cast<Style>(st), st != 0};
         else if (char a[16], b[16]; std::sscanf(argv[i], "%15[^:]:%15s", a, b) == 2 && ReadLevel(a, level[0]) &&
                  ReadLevel(b, level[1]))
             pairs.emplace_back(level[0], level[1]);
@@ -164,8 +172,10 @@ int main(int argc, char** argv)
     if (pairs.empty())
         for (int a = 1; a <= MaxLevel; ++a)
             pairs.emplace_back(a, a - 1);
-    if (!InitSearch())
+    Engine search;
+    if (!search.Ready())
         return 1;
+    Search = &search;
 #ifdef SHIROKURO_BASELINE
     if (!BaselineInitSearch())
         return 1;

@@ -37,14 +37,25 @@
 #include <string>
 #include <vector>
 
-#include "engine/endgame.h"
 #include "engine/engine.h"
-#include "engine/evaluate.h"
 #include "engine/patterns.h"
-#include "engine/search.h"
-#include "engine/table.h"
+#include "engine/score.h"
 
 namespace {
+
+using engine::Bitboard;
+using engine::Engine;
+using engine::EvalLimit;
+using engine::LegalMoves;
+using engine::Level;
+using engine::Pass;
+using engine::Play;
+using engine::Position;
+using engine::SquareOfCell;
+using engine::Stages;
+using engine::Style;
+using engine::Weights;
+using engine::WinScore;
 
 // The self-play games search with the table, and which entries a table
 // keeps can change a search's choice: the shipped weights were trained
@@ -52,9 +63,24 @@ namespace {
 constexpr int TrainerTableMegabytes = 32;
 
 // The self-play player of the shipped weights: the level 2 of its day,
-// 3 plies over the hand-made evaluation (style 0), exact from 8 empty
-// squares. The levels have been renumbered since; this one stays.
-constexpr int SelfPlayLevel = 2, SelfPlayDepth = 3, SelfPlayExactFrom = 8, SelfPlayStyle = 0;
+// 3 plies over the hand-made evaluation, exact from 8 empty squares, its
+// choices its own (no symmetry or opening margin). The levels have been
+// renumbered and changed since; this one stays.
+constexpr Level SelfPlay{3, 8, Style::Hand, false};
+
+// The searcher: the trainer's table, one thread, and the weights it fits,
+// which start as the built-in ones (the solver's move order reads those).
+Engine& Search(Weights& weights)
+{
+    engine::Options options;
+    options.tableMegabytes = TrainerTableMegabytes;
+    static Engine search(options, &weights);
+    if (!search.Ready()) {
+        std::fprintf(stderr, "trainer: not enough memory for the search\n");
+        std::exit(1);
+    }
+    return search;
+}
 
 struct Options {
     std::uint64_t seed = 1;
@@ -129,7 +155,7 @@ void WriteFile(const std::string& path, const std::vector<T>& data)
     std::rename(temporary.c_str(), path.c_str());
 }
 
-std::vector<Sample> PlayGames(const Options& o)
+std::vector<Sample> PlayGames(const Options& o, Engine& search)
 {
     std::vector<Sample> samples;
     for (int g = 0; g < o.games + o.randomGames; ++g) {
@@ -157,8 +183,8 @@ std::vector<Sample> PlayGames(const Options& o)
             if (uniform || ply < o.openingPlies || random.Below(16) == 0) {
                 square = Nth(moves, random.Below(std::popcount(moves)));
             } else {
-                int best[64];
-                int n = BestMoves(p, SelfPlayLevel, best);
+                int best[64], discs;
+                int n = search.Analyse(p, SelfPlay, best, discs);
                 square = best[random.Below(n)];
             }
             p = Play(p, square);
@@ -169,18 +195,17 @@ std::vector<Sample> PlayGames(const Options& o)
 
 int Empties(const Sample& s) { return std::popcount(~(s.own | s.opp)); }
 
-void Label(std::vector<Sample>& stage, const Options& o)
+void Label(std::vector<Sample>& stage, const Options& o, Engine& search)
 {
     for (Sample& s : stage) {
         if (Empties(s) <= o.exact) {
-            engine::NewSearch();
-            s.label = 100 * engine::SolveBetween(s.own, s.opp, -64, 64);
+            s.label = 100 * search.SolveBetween({s.own, s.opp}, -64, 64);
         } else {
-            int v = engine::LabelScore(s.own, s.opp, o.depth);
-            if (v > engine::EvalLimit)
-                v = 100 * (v - engine::WinScore);
-            else if (v < -engine::EvalLimit)
-                v = 100 * (v + engine::WinScore);
+            int v = search.Score({s.own, s.opp}, o.depth, Style::Labels);
+            if (v > EvalLimit)
+                v = 100 * (v - WinScore);
+            else if (v < -EvalLimit)
+                v = 100 * (v + WinScore);
             s.label = v;
         }
     }
@@ -316,12 +341,9 @@ std::vector<std::uint8_t> Encode(const std::vector<std::int16_t>& all)
 // the standard deviation of the difference, for bands of ten empty
 // squares, from positions of the held-out games, as the table the
 // selective search reads.
-int Calibrate(const Options& o, int count)
+int Calibrate(const Options& o, int count, Engine& search)
 {
     constexpr int MaxDepth = 10;
-    SetTableMegabytes(TrainerTableMegabytes);
-    if (!InitSearch())
-        return 1;
     std::vector<Sample> samples;
     if (!ReadFile(o.work + "/" + o.gamesFile, samples)) {
         std::fprintf(stderr, "trainer: no games in %s/%s\n", o.work.c_str(), o.gamesFile.c_str());
@@ -339,8 +361,8 @@ int Calibrate(const Options& o, int count)
         // Scored as the labels are, so that a game ending within reach
         // lies beyond EvalLimit and the position is left out.
         for (int d = 1; d <= MaxDepth; ++d)
-            v[d] = engine::LabelScore(x.own, x.opp, d);
-        if (std::abs(v[MaxDepth]) > engine::EvalLimit || std::abs(v[1]) > engine::EvalLimit)
+            v[d] = search.Score({x.own, x.opp}, d, Style::Labels);
+        if (std::abs(v[MaxDepth]) > EvalLimit || std::abs(v[1]) > EvalLimit)
             continue;
         int band = std::min(e, 59) / 10;
         n[band] += 1;
@@ -364,13 +386,14 @@ int Calibrate(const Options& o, int count)
 int LoadAndShow(const std::string& path, bool order)
 {
     std::vector<std::uint8_t> bytes;
-    auto load = order ? engine::LoadOrderWeights : engine::LoadWeights;
-    if (!ReadFile(path, bytes) || !load(bytes.data(), bytes.size())) {
+    Weights weights;
+    if (!ReadFile(path, bytes) ||
+        !(order ? weights.LoadOrder(bytes.data(), bytes.size()) : weights.Load(bytes.data(), bytes.size()))) {
         std::fprintf(stderr, "trainer: %s is not a weights file\n", path.c_str());
         return 1;
     }
     std::printf("loaded %s: %zu bytes, checksum 0x%08X\n", path.c_str(), bytes.size(),
-                order ? engine::OrderWeightsChecksum() : engine::WeightsChecksum());
+                order ? weights.OrderChecksum() : weights.Checksum());
     return 0;
 }
 
@@ -411,16 +434,17 @@ int main(int argc, char** argv)
     }
     if (!o.load.empty())
         return LoadAndShow(o.load, o.order);
+    Weights weights;
+    if (!weights.Load(engine::BuiltinWeights, engine::BuiltinWeightsSize) ||
+        !weights.LoadOrder(engine::BuiltinOrderWeights, engine::BuiltinOrderWeightsSize))
+        return 1;
     if (o.calibrate) {
         std::vector<std::uint8_t> bytes;
-        if (!o.weights.empty() && (!ReadFile(o.weights, bytes) || !engine::LoadWeights(bytes.data(), bytes.size())))
+        if (!o.weights.empty() && (!ReadFile(o.weights, bytes) || !weights.Load(bytes.data(), bytes.size())))
             return 1;
-        return Calibrate(o, o.calibrate);
+        return Calibrate(o, o.calibrate, Search(weights));
     }
-    SetTableMegabytes(TrainerTableMegabytes);
-    engine::SetLevel(SelfPlayLevel, SelfPlayDepth, SelfPlayExactFrom, SelfPlayStyle);
-    if (!InitSearch())
-        return 1;
+    Engine& search = Search(weights);
     std::string mkdir = "mkdir -p '" + o.work + "'";
     if (std::system(mkdir.c_str()) != 0)
         return 1;
@@ -434,7 +458,7 @@ int main(int argc, char** argv)
 
     std::vector<Sample> samples;
     if (!ReadFile(tag + "-games.bin", samples)) {
-        samples = PlayGames(o);
+        samples = PlayGames(o, search);
         WriteFile(tag + "-games.bin", samples);
     }
     std::printf("%zu positions from %d games (%.0f s)\n", samples.size(), o.games + o.randomGames, Seconds(start));
@@ -454,8 +478,8 @@ int main(int argc, char** argv)
             for (const Sample& x : samples)
                 if (engine::StageOf(Empties(x)) == s && Empties(x) < 60)
                     (x.game % 10 == 0 ? held : train).push_back(x);
-            Label(train, o);
-            Label(held, o);
+            Label(train, o, search);
+            Label(held, o, search);
             Design dt = Build(train, slot), dh = Build(held, slot);
             double rms[4];
             for (int part = 0; part < 4; ++part) {
@@ -476,13 +500,13 @@ int main(int argc, char** argv)
         }
         // Searches for the next stage reach down into this one, and start
         // from these weights where they stay in that stage.
-        for (int t = s; t < engine::Stages; ++t)
-            engine::SetCanonicalWeights(t, fitted.data());
+        for (int t = s; t < Stages; ++t)
+            weights.SetCanonical(t, fitted.data());
         all.insert(all.end(), fitted.begin(), fitted.end());
     }
 
     std::vector<std::uint8_t> bytes = Encode(all);
-    std::uint32_t checksum = engine::WeightsChecksum(stages);
+    std::uint32_t checksum = weights.Checksum(stages);
     if (!o.out.empty())
         WriteFile(o.out, bytes);
     std::printf("weights: %zu bytes, checksum 0x%08X, %.0f s in all\n", bytes.size(), checksum, Seconds(start));

@@ -47,7 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         std::size_t end = data.find('\n', at);
         if (end == std::string::npos)
             end = data.size();
-        Position p;
+        engine::Position p;
         char problem[88] = "";
         bool read = ReadSolveLine(std::string_view(data).substr(at, end - at), p, problem);
         Require(read == (problem[0] == '\0'));
@@ -65,7 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     std::size_t length = 0;
     std::FILE* out = open_memstream(&output, &length);
     Require(in && out);
-    int status = RunSolve(in, out);
+    static engine::Engine search;
+    int status = RunSolve(search, in, out);
     std::fclose(in);
     std::fclose(out);
     Require(status == (good ? 0 : 1));

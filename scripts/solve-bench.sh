@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Exact solving before and after a change, in one run on one machine:
-# bench/solve_bench built against the engine of a base revision and
-# against the working tree's, on the same seeded positions.
+# bench/solve_bench of a base revision with its engine, and the working
+# tree's with its own, on the same seeded positions.
 #
 #   scripts/solve-bench.sh BASE [CLASS...]
 #
@@ -18,10 +18,25 @@ read -r -a after_only <<<"${AFTER_ONLY:-}"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-git archive "$base" src/engine | tar -x -C "$work"
-flags=(-O2 -std=c++20 -pthread)
-c++ "${flags[@]}" -DSOLVE_BENCH_BEFORE -I"$work/src" "$work"/src/engine/*.cpp bench/solve_bench.cpp -o "$work/before"
-c++ "${flags[@]}" -Isrc src/engine/*.cpp bench/solve_bench.cpp -o "$work/after"
+# Each tree's benchmark with its own engine, the weights embedded as the
+# build does where a tree keeps them as files.
+build() {  # TREE OUTPUT
+    local embedded=()
+    for data in "$1"/src/engine/data/*.bin; do
+        [ -e "$data" ] || continue
+        local name symbol
+        name=$(basename "$data" .bin)
+        symbol=Builtin$( [ "$name" = order_weights ] && echo Order)Weights
+        cmake -DINPUT="$data" -DOUTPUT="$2-$name.cpp" -DSYMBOL="$symbol" -P cmake/embed.cmake
+        embedded+=("$2-$name.cpp")
+    done
+    c++ -O2 -std=c++20 -pthread -I"$1/src" "$1"/src/engine/*.cpp "${embedded[@]}" "$1/bench/solve_bench.cpp" -o "$2"
+}
+mkdir -p "$work/base" "$work/tree"
+git archive "$base" src/engine bench/solve_bench.cpp | tar -x -C "$work/base"
+cp -r src bench "$work/tree"
+build "$work/base" "$work/before"
+build "$work/tree" "$work/after"
 
 # The positions are drawn once, by the working tree's levels, so that both
 # engines solve the same ones.

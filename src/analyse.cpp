@@ -9,12 +9,12 @@ namespace {
 
 // The moves level chooses among and its estimate, as text; level 0
 // takes any legal move and has no estimate.
-int Moves(const Position& p, int level, int (&moves)[64], int& discs)
+int Moves(engine::Engine& search, const engine::Position& p, int level, int (&moves)[64], int& discs)
 {
     if (level > 0)
-        return AnalyseMoves(p, level, moves, discs);
+        return search.Analyse(p, level, moves, discs);
     int n = 0;
-    for (Bitboard m = LegalMoves(p); m; m &= m - 1)
+    for (engine::Bitboard m = engine::LegalMoves(p); m; m &= m - 1)
         moves[n++] = std::countr_zero(m);
     discs = 0;
     return n;
@@ -22,26 +22,27 @@ int Moves(const Position& p, int level, int (&moves)[64], int& discs)
 
 } // namespace
 
-bool AnswerAnalyseLine(std::string_view line, int level, char (&answer)[200], std::size_t length)
+bool AnswerAnalyseLine(engine::Engine& search, std::string_view line, int level, char (&answer)[200],
+                       std::size_t length)
 {
-    Position p;
+    engine::Position p;
     char problem[88];
     if (!ReadSolveLine(line, p, problem, length)) {
         std::snprintf(answer, sizeof answer, "error: %s\n", problem);
         return false;
     }
     int moves[64], discs = 0;
-    if (int n = Moves(p, level, moves, discs)) {
+    if (int n = Moves(search, p, level, moves, discs)) {
         // Even 60 moves of three characters each fit.
         int length = 0;
         for (int i = 0; i < n; ++i)
             length += std::snprintf(answer + length, sizeof answer - static_cast<std::size_t>(length), "%s%d",
-                                    i ? "," : "", CellOfSquare(moves[i]));
+                                    i ? "," : "", engine::CellOfSquare(moves[i]));
         std::snprintf(answer + length, sizeof answer - static_cast<std::size_t>(length), " %d\n", discs);
         return true;
     }
-    if (LegalMoves(Pass(p))) {
-        Moves(Pass(p), level, moves, discs);
+    if (engine::LegalMoves(engine::Pass(p))) {
+        Moves(search, engine::Pass(p), level, moves, discs);
         std::snprintf(answer, sizeof answer, "pass %d\n", -discs);
     } else {
         std::snprintf(answer, sizeof answer, "end %d\n", std::popcount(p.own) - std::popcount(p.opp));
@@ -49,9 +50,9 @@ bool AnswerAnalyseLine(std::string_view line, int level, char (&answer)[200], st
     return true;
 }
 
-int RunAnalyse(std::FILE* in, std::FILE* out, int level)
+int RunAnalyse(engine::Engine& search, std::FILE* in, std::FILE* out, int level)
 {
-    return AnswerLines(in, out, [level](std::string_view line, std::size_t length, char (&answer)[200]) {
-        return AnswerAnalyseLine(line, level, answer, length);
+    return AnswerLines(in, out, search, [&search, level](std::string_view line, std::size_t length, char (&answer)[200]) {
+        return AnswerAnalyseLine(search, line, level, answer, length);
     });
 }

@@ -5,15 +5,17 @@
 #include <cstdio>
 #include <string_view>
 
+#include "engine/engine.h"
+
 // The answer line for one line in --solve's format (any number of empty
 // cells), ending in a line feed: the moves the level rates equally best
 // as ascending cells joined by commas (or pass, or end), a space and its
 // estimate of the final disc difference for the side to move: "34,43 -2".
 // "error: ..." and false when the line is not a position.
 // length is the whole line's when only its start was kept.
-bool AnswerAnalyseLine(std::string_view line, int level, char (&answer)[200],
+bool AnswerAnalyseLine(engine::Engine& search, std::string_view line, int level, char (&answer)[200],
                        std::size_t length = std::string_view::npos);
 
 // Answers every line of in on out; 1 when a line was bad or a read or
 // write failed, else 0.
-int RunAnalyse(std::FILE* in, std::FILE* out, int level);
+int RunAnalyse(engine::Engine& search, std::FILE* in, std::FILE* out, int level);

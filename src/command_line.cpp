@@ -20,7 +20,7 @@ struct Option {
 constexpr unsigned Searching = Bit(Mode::Game) | Bit(Mode::Solve) | Bit(Mode::Analyse);
 
 constexpr Option Options[] = {
-    {"--level", Mode::Game, 0, MaxLevel, Bit(Mode::Game) | Bit(Mode::Analyse)},
+    {"--level", Mode::Game, 0, engine::MaxLevel, Bit(Mode::Game) | Bit(Mode::Analyse)},
     {"--seed", Mode::Game, 0, MaxSeed, Bit(Mode::Game)},
     {"--perft", Mode::Perft, 0, MaxPerftDepth, Bit(Mode::Perft)},
     {"--solve", Mode::Solve, 0, -1, Bit(Mode::Solve)},
@@ -146,6 +146,6 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
             settings.perftDepth = value;
     }
     if (settings.mode == Mode::Analyse && !levelGiven)
-        settings.level = MaxLevel;
+        settings.level = engine::MaxLevel;
     return settings;
 }

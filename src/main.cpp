@@ -19,12 +19,14 @@ int main(int argc, char* argv[])
         std::fputs(error.text, stderr);
         return 2;
     }
-    SetThreads(settings.threads ? settings.threads : DefaultThreads());
+    engine::Options search;
+    search.threads = settings.threads ? settings.threads : engine::DefaultThreads();
     if (settings.hashMegabytes)
-        SetTableMegabytes(settings.hashMegabytes);
+        search.tableMegabytes = settings.hashMegabytes;
     if (settings.mode != Mode::Game)
-        return RunTool(settings);
+        return RunTool(settings, search);
     ComputerLevel = settings.level;
+    ComputerSearch = search;
     StartSeed = settings.seed;
     RunProcess(RunProgram);
 }

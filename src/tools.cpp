@@ -75,9 +75,9 @@ constexpr char HelpText[] =
     "output (then one line on standard error); 2 a bad command line.\n";
 
 // The side to move's discs are own, whatever colour it is.
-Position StartPosition()
+engine::Position StartPosition()
 {
-    auto bit = [](int cell) { return Bitboard{1} << SquareOfCell(cell); };
+    auto bit = [](int cell) { return engine::Bitboard{1} << engine::SquareOfCell(cell); };
     return {bit(44) | bit(55), bit(45) | bit(54)};
 }
 
@@ -116,7 +116,7 @@ void Shown(char c, char (&out)[16])
 // it always did.
 class Progress {
 public:
-    Progress() : enabled_(isatty(2) == 1)
+    explicit Progress(const engine::Engine& search) : search_(search), enabled_(isatty(2) == 1)
     {
         if (!enabled_)
             return;
@@ -182,7 +182,7 @@ private:
             double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
             if (seconds < 1)
                 continue;
-            SearchStatus status = CurrentSearch();
+            engine::SearchStatus status = search_.Status();
             char line[120];
             int n = status.depth ? std::snprintf(line, sizeof line, "\rsearching: %.0f s, %" PRIu64 " positions, depth %d\033[K",
                                                  seconds, status.nodes, status.depth)
@@ -193,6 +193,7 @@ private:
         }
     }
 
+    const engine::Engine& search_;
     bool enabled_;
     std::thread thread_;
     std::mutex mutex_;
@@ -202,6 +203,7 @@ private:
 };
 #else
 struct Progress {
+    explicit Progress(const engine::Engine&) {}
     void Start() {}
     void Stop() {}
 };
@@ -218,7 +220,7 @@ void UseBinaryStreams()
 #endif
 }
 
-bool ReadSolveLine(std::string_view line, Position& position, char (&problem)[88], std::size_t length)
+bool ReadSolveLine(std::string_view line, engine::Position& position, char (&problem)[88], std::size_t length)
 {
     if (length == std::string_view::npos)
         length = line.size();
@@ -231,13 +233,13 @@ bool ReadSolveLine(std::string_view line, Position& position, char (&problem)[88
                       "%zu characters, not 66: 64 cells of X, O or -, a space, and X or O to move", length);
         return false;
     }
-    Bitboard x = 0, o = 0;
+    engine::Bitboard x = 0, o = 0;
     for (int square = 0; square < 64; ++square) {
         char c = line[static_cast<std::size_t>(square)];
         if (c == 'X')
-            x |= Bitboard{1} << square;
+            x |= engine::Bitboard{1} << square;
         else if (c == 'O')
-            o |= Bitboard{1} << square;
+            o |= engine::Bitboard{1} << square;
         else if (c != '-') {
             char shown[16];
             Shown(c, shown);
@@ -253,30 +255,31 @@ bool ReadSolveLine(std::string_view line, Position& position, char (&problem)[88
                       column == 65 ? "a space" : "X or O to move");
         return false;
     }
-    position = line[65] == 'X' ? Position{x, o} : Position{o, x};
+    position = line[65] == 'X' ? engine::Position{x, o} : engine::Position{o, x};
     return true;
 }
 
-bool AnswerSolveLine(std::string_view line, char (&answer)[96], std::size_t length)
+bool AnswerSolveLine(engine::Engine& search, std::string_view line, char (&answer)[96], std::size_t length)
 {
-    Position position;
+    engine::Position position;
     char problem[88];
     if (!ReadSolveLine(line, position, problem, length)) {
         std::snprintf(answer, sizeof answer, "error: %s\n", problem);
         return false;
     }
     int best = -1;
-    int difference = Solve(position, &best);
+    int difference = search.Solve(position, &best);
     if (best >= 0)
-        std::snprintf(answer, sizeof answer, "%d %d\n", CellOfSquare(best), difference);
+        std::snprintf(answer, sizeof answer, "%d %d\n", engine::CellOfSquare(best), difference);
     else
-        std::snprintf(answer, sizeof answer, "%s %d\n", LegalMoves(Pass(position)) ? "pass" : "end", difference);
+        std::snprintf(answer, sizeof answer, "%s %d\n", engine::LegalMoves(engine::Pass(position)) ? "pass" : "end",
+                      difference);
     return true;
 }
 
-int AnswerLines(std::FILE* in, std::FILE* out, const LineAnswer& answerLine)
+int AnswerLines(std::FILE* in, std::FILE* out, const engine::Engine& search, const LineAnswer& answerLine)
 {
-    Progress progress;
+    Progress progress(search);
     // Enough to tell every line too long from a good one; the rest of a
     // long line is read, counted and dropped.
     char line[80];
@@ -310,17 +313,17 @@ int AnswerLines(std::FILE* in, std::FILE* out, const LineAnswer& answerLine)
     return good ? 0 : 1;
 }
 
-int RunSolve(std::FILE* in, std::FILE* out)
+int RunSolve(engine::Engine& search, std::FILE* in, std::FILE* out)
 {
-    return AnswerLines(in, out, [](std::string_view line, std::size_t length, char (&answer)[200]) {
+    return AnswerLines(in, out, search, [&search](std::string_view line, std::size_t length, char (&answer)[200]) {
         char solved[96];
-        bool good = AnswerSolveLine(line, solved, length);
+        bool good = AnswerSolveLine(search, line, solved, length);
         std::snprintf(answer, sizeof answer, "%s", solved);
         return good;
     });
 }
 
-int RunTool(const Settings& settings)
+int RunTool(const Settings& settings, const engine::Options& options)
 {
     UseBinaryStreams();
     switch (settings.mode) {
@@ -333,21 +336,19 @@ int RunTool(const Settings& settings)
                         "Copyright (c) 2026 the shirokuro developers, MIT License, no warranty\n");
     case Mode::Perft: {
         char count[32];
-        std::snprintf(count, sizeof count, "%" PRIu64 "\n", Perft(StartPosition(), settings.perftDepth));
+        std::snprintf(count, sizeof count, "%" PRIu64 "\n", engine::Perft(StartPosition(), settings.perftDepth));
         return PrintAll(count);
     }
     case Mode::Solve:
-        if (!InitSearch()) {
+    case Mode::Analyse: {
+        engine::Engine search(options);
+        if (!search.Ready()) {
             std::fputs("shirokuro: not enough memory for the search\n", stderr);
             return 1;
         }
-        return RunSolve(stdin, stdout);
-    case Mode::Analyse:
-        if (!InitSearch()) {
-            std::fputs("shirokuro: not enough memory for the search\n", stderr);
-            return 1;
-        }
-        return RunAnalyse(stdin, stdout, settings.level);
+        return settings.mode == Mode::Solve ? RunSolve(search, stdin, stdout)
+                                            : RunAnalyse(search, stdin, stdout, settings.level);
+    }
     case Mode::Game:
         break;
     }

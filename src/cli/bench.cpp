@@ -4,7 +4,6 @@
 #include <cinttypes>
 #include <iterator>
 
-#include "engine/endgame.h"
 #include "engine/engine.h"
 
 namespace {
@@ -31,14 +30,14 @@ constexpr BenchPosition Positions[] = {
     {"OOOOOO---OXOO-O---OOOOO-OOOOOXO-OOOOOXOOOOOXXXO-O--XXX-O--XXO---", 0},
 };
 
-Position Read(const char* cells)
+engine::Position Read(const char* cells)
 {
-    Position p{0, 0};
+    engine::Position p{0, 0};
     for (int square = 0; square < 64; ++square) {
         if (cells[square] == 'X')
-            p.own |= Bitboard{1} << square;
+            p.own |= engine::Bitboard{1} << square;
         else if (cells[square] == 'O')
-            p.opp |= Bitboard{1} << square;
+            p.opp |= engine::Bitboard{1} << square;
     }
     return p;
 }
@@ -47,22 +46,21 @@ Position Read(const char* cells)
 
 int RunBench(std::FILE* out)
 {
-    SetThreads(1);
-    if (!InitSearch()) {
+    engine::Engine search;  // one thread, the default table
+    if (!search.Ready()) {
         std::fputs("shirokuro: not enough memory for the search\n", stderr);
         return 1;
     }
-    std::uint64_t before = engine::SearchNodes;
     auto start = std::chrono::steady_clock::now();
     for (const BenchPosition& b : Positions) {
         int moves[64], discs;
         if (b.level > 0)
-            AnalyseMoves(Read(b.cells), b.level, moves, discs);
+            search.Analyse(Read(b.cells), b.level, moves, discs);
         else
-            Solve(Read(b.cells), nullptr);
+            search.Solve(Read(b.cells), nullptr);
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::uint64_t nodes = engine::SearchNodes - before;
+    std::uint64_t nodes = search.Nodes();
     std::fprintf(out, "bench: %" PRIu64 " nodes, %.0f nodes/s (%zu positions, %.2f s)\n", nodes,
                  seconds > 0 ? static_cast<double>(nodes) / seconds : 0.0, std::size(Positions), seconds);
     return std::fflush(out) == 0 ? 0 : 1;

@@ -1,6 +1,6 @@
 // The computer opponent's engine: bit-board positions, move generation,
-// search and exact endgame solving. It knows nothing of the console or of
-// the game's own board; callers convert.
+// the levels' search and exact endgame solving. It knows nothing of the
+// console or of the game's own board; callers convert.
 //
 // Squares are the 64 playing cells row by row, as the game's move masks
 // have them: square 0 is cell 11, square 63 is cell 88, and square s is
@@ -8,10 +8,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+namespace engine {
 
 using Bitboard = std::uint64_t;
-
-inline constexpr int MaxLevel = 7;
 
 // A position from the side to move's point of view.
 struct Position {
@@ -33,32 +34,39 @@ inline Position Pass(const Position& p) { return {p.opp, p.own}; }
 // opponent can move; a game that ends earlier is one leaf where it ends.
 std::uint64_t Perft(const Position& p, int depth);
 
-// Allocates the transposition table once. Searching needs it; level 0
-// never calls it. False when the memory cannot be had.
-bool InitSearch();
-// The table's size for InitSearch, when called before it.
-void SetTableMegabytes(int megabytes);
+inline constexpr int MaxLevel = 7;
+inline constexpr int DefaultTableMegabytes = 128;
 
-// Threads for exact solving (at least 1); the middle-game search always
-// runs on one. Results do not depend on it.
-void SetThreads(int threads);
+// How a level searches: over the hand-made evaluation or the learned one,
+// and with the learned one whether it cuts selectively. Labels is the
+// learned one with finished games scored beyond any estimate, as the
+// trainer's labels count them.
+enum class Style { Hand, Patterns, Selective, Labels };
+
+// Plies of middle-game search, the number of empty squares from which a
+// level plays exactly, and how it searches. Variety: the game's levels
+// treat moves that the position's symmetries map onto each other as one,
+// and take any of the first moves within a margin of the best.
+struct Level {
+    int depth, exactFrom;
+    Style style;
+    bool variety = true;
+};
+// The game's levels, 1 to MaxLevel.
+const Level& GameLevel(int level);
+
+struct Options {
+    int tableMegabytes = DefaultTableMegabytes;
+    int threads = 1;  // for exact solving; the middle game runs on one
+    // Positions with fewer empty squares are solved on one thread, and
+    // nodes with fewer are not shared among threads (tests lower them).
+    int parallelEmpties = 12, splitEmpties = 12;
+    // From so many empty squares a selective pass comes before the exact.
+    int selectiveEmpties = 16;
+};
+
 // Every core the machine reports.
 int DefaultThreads();
-
-// The moves that level (1..MaxLevel) rates equally best for the side to
-// move, as squares in ascending order; returns their count (at least 1).
-// The side to move must have a legal move. Deterministic: depends only
-// on the position and the level.
-int BestMoves(const Position& p, int level, int moves[64]);
-// BestMoves, and the level's estimate of the final disc difference for
-// the side to move in discs; exact where the level plays exactly.
-int AnalyseMoves(const Position& p, int level, int moves[64], int& discs);
-
-// The exact final disc difference (side to move minus opponent, empty
-// squares counting for neither) under perfect play by both. bestSquare
-// gets a best move, or -1 when the side to move has none.
-// The best move given is the lowest square among the equally best.
-int Solve(const Position& p, int* bestSquare);
 
 // How far the running search is, for another thread to show: positions
 // visited so far in this position's search, and either the depth of the
@@ -69,4 +77,51 @@ struct SearchStatus {
     int depth;
     int lower, upper;
 };
-SearchStatus CurrentSearch();
+
+class Weights;
+
+// A searcher with its table, its threads and its weights (the built-in
+// ones unless given); one search at a time. Every answer is deterministic:
+// it depends on the position and the level only, never on the threads,
+// the clock or the searches before.
+class Engine {
+public:
+    explicit Engine(const Options& options = {}, const Weights* weights = nullptr);
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // False when the table's memory could not be had; then nothing else may be called.
+    bool Ready() const;
+
+    // The moves the level rates equally best for the side to move, as
+    // squares in ascending order; returns their count (at least 1). The
+    // side to move must have a legal move. discs gets the level's estimate
+    // of the final disc difference for the side to move, exact where the
+    // level plays exactly.
+    int Analyse(const Position& p, const Level& level, int (&moves)[64], int& discs);
+    int Analyse(const Position& p, int level, int (&moves)[64], int& discs);
+
+    // The exact final disc difference (side to move minus opponent, empty
+    // squares counting for neither) under perfect play by both. bestSquare
+    // gets the lowest square among the best moves, or -1 when the side to
+    // move has none.
+    int Solve(const Position& p, int* bestSquare);
+    // The exact value, known to lie in [lower, upper].
+    int SolveBetween(const Position& p, int lower, int upper);
+
+    // The value by a full-width search of depth plies in the style's units
+    // (hundredths of a disc; a finished game as the style counts it).
+    int Score(const Position& p, int depth, Style style);
+
+    SearchStatus Status() const;
+    // Positions visited by every search so far.
+    std::uint64_t Nodes() const;
+
+    struct State;
+
+private:
+    std::unique_ptr<State> state_;
+};
+
+} // namespace engine

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "engine/movegen.h"
+#include "engine/score.h"
 
 namespace engine {
 
@@ -75,7 +76,7 @@ constexpr Weights Ending = {50, 40, 500, -150, -60, 150, 40, 150};
 
 } // namespace
 
-int Evaluate(Bitboard own, Bitboard opp)
+int HandEvaluate(Bitboard own, Bitboard opp)
 {
     Bitboard empty = ~(own | opp);
     int empties = Count(empty);

@@ -1,6 +1,6 @@
 #include "engine/movegen.h"
 
-using namespace engine;
+namespace engine {
 
 Bitboard LegalMoves(const Position& p) { return Moves(p.own, p.opp); }
 
@@ -37,3 +37,5 @@ std::uint64_t Perft(const Position& p, int depth)
 {
     return depth <= 0 ? 1 : PerftFrom(p.own, p.opp, depth);
 }
+
+} // namespace engine

@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "engine/evaluate.h"
+#include "engine/score.h"
 #include "engine/movegen.h"
 #include "engine/symmetry.h"
 
@@ -64,12 +64,6 @@ int CornerIndex(Bitboard b)
     return Ternary[b & 7] + 27 * Ternary[(b >> 8) & 7] + 729 * Ternary[(b >> 16) & 7];
 }
 
-using StageWeights = std::int16_t[StageSize];
-StageWeights Weights[Stages];
-bool Loaded = false;
-StageWeights OrderWeights[OrderStages];
-bool OrderLoaded = false;
-
 int Sum(const std::int16_t* w, Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppMoves)
 {
     int index[Features];
@@ -122,19 +116,6 @@ int CanonicalIndex(const PatternKind& kind, int index)
     for (int i = 0; i < kind.digits; ++i, rest /= 3)
         reflected += rest % 3 * Powers[kind.reflect[i]];
     return std::min(index, reflected);
-}
-
-int PatternEvaluate(Bitboard own, Bitboard opp) { return PatternEvaluate(own, opp, Moves(own, opp), Moves(opp, own)); }
-
-int PatternEvaluate(Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppMoves)
-{
-    return Sum(Weights[StageOf(Count(~(own | opp)))], own, opp, ownMoves, oppMoves);
-}
-
-int OrderEvaluate(Bitboard own, Bitboard opp)
-{
-    int stage = StageOf(Count(~(own | opp)));
-    return Sum(stage < OrderStages ? OrderWeights[stage] : Weights[stage], own, opp, Moves(own, opp), Moves(opp, own));
 }
 
 int CanonicalCount()
@@ -195,7 +176,7 @@ bool Decode(const std::uint8_t* data, std::size_t size, int stages, std::vector<
 }
 
 // Fills a stage's table from its canonical weights in file order.
-void SetStage(StageWeights& w, const std::int16_t* in)
+void SetStage(Weights::Stage& w, const std::int16_t* in)
 {
     // Each entry's canonical one, worked out once.
     static const std::vector<int> canonical = [] {
@@ -212,7 +193,7 @@ void SetStage(StageWeights& w, const std::int16_t* in)
         w[i] = w[canonical[static_cast<std::size_t>(i)]];
 }
 
-void Canonical(const StageWeights& w, std::int16_t* out)
+void Canonical(const Weights::Stage& w, std::int16_t* out)
 {
     for (const PatternKind& kind : PatternKinds)
         for (int i = 0; i < kind.size; ++i)
@@ -220,7 +201,7 @@ void Canonical(const StageWeights& w, std::int16_t* out)
                 *out++ = w[kind.offset + i];
 }
 
-bool Load(const std::uint8_t* data, std::size_t size, StageWeights* into, int stages)
+bool Load(const std::uint8_t* data, std::size_t size, Weights::Stage* into, int stages)
 {
     std::vector<std::int16_t> values;
     if (!Decode(data, size, stages, values))
@@ -231,7 +212,7 @@ bool Load(const std::uint8_t* data, std::size_t size, StageWeights* into, int st
     return true;
 }
 
-std::uint32_t Checksum(const StageWeights* weights, int stages)
+std::uint32_t Checksum(const Weights::Stage* weights, int stages)
 {
     std::uint32_t h = 2166136261u;
     std::vector<std::int16_t> w(static_cast<std::size_t>(CanonicalCount()));
@@ -246,40 +227,45 @@ std::uint32_t Checksum(const StageWeights* weights, int stages)
 
 } // namespace
 
-bool LoadWeights(const std::uint8_t* data, std::size_t size)
+Weights::Weights() : game_(new Stage[Stages]()), order_(new Stage[OrderStages]()) {}
+
+const Weights& Weights::Builtin()
 {
-    if (!Load(data, size, Weights, Stages))
-        return false;
-    Loaded = true;
-    return true;
+    static const Weights builtin = [] {
+        Weights w;
+        w.Load(BuiltinWeights, BuiltinWeightsSize);
+        w.LoadOrder(BuiltinOrderWeights, BuiltinOrderWeightsSize);
+        return w;
+    }();
+    return builtin;
 }
 
-bool LoadOrderWeights(const std::uint8_t* data, std::size_t size)
+bool Weights::Load(const std::uint8_t* data, std::size_t size) { return engine::Load(data, size, game_.get(), Stages); }
+
+bool Weights::LoadOrder(const std::uint8_t* data, std::size_t size)
 {
-    if (!Load(data, size, OrderWeights, OrderStages))
-        return false;
-    OrderLoaded = true;
-    return true;
+    return engine::Load(data, size, order_.get(), OrderStages);
 }
 
-void SetCanonicalWeights(int stage, const std::int16_t* in)
+void Weights::GetCanonical(int stage, std::int16_t* out) const { Canonical(game_[stage], out); }
+
+void Weights::SetCanonical(int stage, const std::int16_t* in) { SetStage(game_[stage], in); }
+
+std::uint32_t Weights::Checksum(int stages) const { return engine::Checksum(game_.get(), stages); }
+
+std::uint32_t Weights::OrderChecksum() const { return engine::Checksum(order_.get(), OrderStages); }
+
+int Weights::Evaluate(Bitboard own, Bitboard opp) const { return Evaluate(own, opp, Moves(own, opp), Moves(opp, own)); }
+
+int Weights::Evaluate(Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppMoves) const
 {
-    SetStage(Weights[stage], in);
-    Loaded = true;
+    return Sum(game_[StageOf(Count(~(own | opp)))], own, opp, ownMoves, oppMoves);
 }
 
-void CanonicalWeights(int stage, std::int16_t* out) { Canonical(Weights[stage], out); }
-
-std::uint32_t WeightsChecksum(int stages) { return Checksum(Weights, stages); }
-
-std::uint32_t OrderWeightsChecksum() { return Checksum(OrderWeights, OrderStages); }
-
-void UseBuiltinWeights()
+int Weights::OrderEvaluate(Bitboard own, Bitboard opp) const
 {
-    if (!Loaded)
-        LoadWeights(BuiltinWeights, BuiltinWeightsSize);
-    if (!OrderLoaded)
-        LoadOrderWeights(BuiltinOrderWeights, BuiltinOrderWeightsSize);
+    int stage = StageOf(Count(~(own | opp)));
+    return Sum(stage < OrderStages ? order_[stage] : game_[stage], own, opp, Moves(own, opp), Moves(opp, own));
 }
 
 } // namespace engine

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "engine/engine.h"
 
@@ -38,35 +39,48 @@ void FeatureIndices(Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppM
 // The index an entry shares its weight with: the smaller of it and its
 // reflection.
 int CanonicalIndex(const PatternKind& kind, int index);
-
-int PatternEvaluate(Bitboard own, Bitboard opp);
-int PatternEvaluate(Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppMoves);
+// How many entries of a stage are their own canonical ones.
+int CanonicalCount();
 
 // The exact solver orders its moves by weights of its own for the stages
 // it searches most (those of the game beyond them): fitted on positions
 // from uniformly random games as well as from self-play, since a solve
 // may start from any legal position, however lopsided.
 inline constexpr int OrderStages = 7;
-int OrderEvaluate(Bitboard own, Bitboard opp);
 
-// The weights as stored: for each stage and kind the canonical entries in
-// order, zigzag varints, a zero followed by the length of a run of zeros.
-// Replaces the weights in use; false (and nothing changed) when data is
-// not such a file.
-bool LoadWeights(const std::uint8_t* data, std::size_t size);
-// The same for the solver's weights: a file of OrderStages stages.
-bool LoadOrderWeights(const std::uint8_t* data, std::size_t size);
-// The canonical weights of a stage in file order, for the trainer.
-int CanonicalCount();
-void CanonicalWeights(int stage, std::int16_t* out);
-// Replaces one stage's weights with canonical ones in file order.
-void SetCanonicalWeights(int stage, const std::int16_t* in);
-// FNV-1a over every canonical weight of the first stages in file order,
-// as 16-bit little-endian; of the solver's weights, all its stages.
-std::uint32_t WeightsChecksum(int stages = Stages);
-std::uint32_t OrderWeightsChecksum();
-// Loads the built-in weights of both kinds once; the searches call it.
-void UseBuiltinWeights();
+// The weights of both kinds. A file holds for each stage and kind the
+// canonical entries in order, zigzag varints, a zero followed by the
+// length of a run of zeros.
+class Weights {
+public:
+    Weights();  // all zero
+    // The project's own, built into the program; loaded on first use.
+    static const Weights& Builtin();
+
+    // Replace the game's (Stages stages) or the solver's (OrderStages)
+    // weights with a file's; false, and nothing changed, when data is not
+    // such a file.
+    bool Load(const std::uint8_t* data, std::size_t size);
+    bool LoadOrder(const std::uint8_t* data, std::size_t size);
+    // A stage's canonical game weights in file order, for the trainer.
+    void GetCanonical(int stage, std::int16_t* out) const;
+    void SetCanonical(int stage, const std::int16_t* in);
+    // FNV-1a over every canonical weight of the first stages in file order,
+    // as 16-bit little-endian; of the solver's weights, all its stages.
+    std::uint32_t Checksum(int stages = Stages) const;
+    std::uint32_t OrderChecksum() const;
+
+    // Hundredths of a disc for the side to move, within EvalLimit.
+    int Evaluate(Bitboard own, Bitboard opp) const;
+    int Evaluate(Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppMoves) const;
+    // The same by the solver's weights where it has them.
+    int OrderEvaluate(Bitboard own, Bitboard opp) const;
+
+    using Stage = std::int16_t[StageSize];
+
+private:
+    std::unique_ptr<Stage[]> game_, order_;
+};
 
 // The built-in weights files, src/engine/data/*.bin, as the build embeds
 // them (cmake/embed.cmake).

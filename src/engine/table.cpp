@@ -12,13 +12,22 @@
 
 namespace engine {
 
-namespace {
-
 // A slot as four words: the position, the entry's fields packed, and a
 // check over all three. Relaxed atomics cost plain loads and stores.
-struct Slot {
+struct Table::Slot {
     std::uint64_t own, opp, fields, check;
 };
+static_assert(sizeof(Table::Slot) == 32, "a pair of slots fills one cache line");
+
+// Values that depend on the position alone: the position, then the value
+// and a check over it with the generation.
+struct Table::Memo {
+    std::uint64_t own, opp, value;
+};
+
+namespace {
+
+constexpr std::size_t Memos = 1 << 16;
 
 std::uint64_t Load(const std::uint64_t& word)
 {
@@ -29,23 +38,11 @@ void Put(std::uint64_t& word, std::uint64_t value)
 {
     std::atomic_ref<std::uint64_t>(word).store(value, std::memory_order_relaxed);
 }
-static_assert(sizeof(Slot) == 32, "a pair of slots fills one cache line");
 
-int Megabytes = DefaultTableMegabytes;
-std::size_t Slots = 0;
-// Slots in use, a power of two: a short solve keeps to the start of the
-// table, since the first write to each page costs a fault, and on a
-// virtual machine those faults can take longer than the solve itself.
-std::size_t Used = 0;
-Slot* Table = nullptr;
-std::uint32_t Generation = 0;
-
-std::size_t PairIndex(Bitboard own, Bitboard opp) { return static_cast<std::size_t>(Hash(own, opp)) & (Used - 2); }
-
-// This search's generation and the bounds.
-std::uint64_t Pack(const TableEntry& e)
+// The generation and the bounds.
+std::uint64_t Pack(const TableEntry& e, std::uint32_t generation)
 {
-    return std::uint64_t{Generation} | std::uint64_t{static_cast<std::uint16_t>(e.lower)} << 32 |
+    return std::uint64_t{generation} | std::uint64_t{static_cast<std::uint16_t>(e.lower)} << 32 |
            std::uint64_t{static_cast<std::uint16_t>(e.upper)} << 48;
 }
 
@@ -60,12 +57,12 @@ std::uint32_t CheckOf(std::uint64_t own, std::uint64_t opp, std::uint64_t fields
     return static_cast<std::uint32_t>(((own ^ std::rotl(opp, 21) ^ std::rotl(fields, 42) ^ rest) * 0x9E3779B97F4A7C15ull) >> 32);
 }
 
-// The slot's entry if it is whole and from this search.
-bool Read(const Slot& s, TableEntry& e)
+// The slot's entry if it is whole and from this generation.
+bool Read(const Table::Slot& s, std::uint32_t generation, TableEntry& e)
 {
     std::uint64_t own = Load(s.own), opp = Load(s.opp), fields = Load(s.fields), check = Load(s.check);
     std::uint64_t rest = check & 0xFFFFFF;
-    if (static_cast<std::uint32_t>(fields) != Generation || check >> 32 != CheckOf(own, opp, fields, rest))
+    if (static_cast<std::uint32_t>(fields) != generation || check >> 32 != CheckOf(own, opp, fields, rest))
         return false;
     e = {own,
          opp,
@@ -77,16 +74,16 @@ bool Read(const Slot& s, TableEntry& e)
     return true;
 }
 
-void Write(Slot& s, const TableEntry& e)
+void Write(Table::Slot& s, const TableEntry& e, std::uint32_t generation)
 {
-    std::uint64_t fields = Pack(e), rest = PackRest(e);
+    std::uint64_t fields = Pack(e, generation), rest = PackRest(e);
     Put(s.own, e.own);
     Put(s.opp, e.opp);
     Put(s.fields, fields);
     Put(s.check, rest | std::uint64_t{CheckOf(e.own, e.opp, fields, rest)} << 32);
 }
 
-void Copy(Slot& to, const Slot& from)
+void Copy(Table::Slot& to, const Table::Slot& from)
 {
     Put(to.own, Load(from.own));
     Put(to.opp, Load(from.opp));
@@ -94,51 +91,22 @@ void Copy(Slot& to, const Slot& from)
     Put(to.check, Load(from.check));
 }
 
-// Which slot of the pair holds the position from this search, or -1.
-int Find(const Slot* pair, Bitboard own, Bitboard opp, TableEntry& e)
+// Which slot of the pair holds the position from this generation, or -1.
+int Find(const Table::Slot* pair, Bitboard own, Bitboard opp, std::uint32_t generation, TableEntry& e)
 {
     for (int i = 0; i < 2; ++i)
-        if (Load(pair[i].own) == own && Load(pair[i].opp) == opp &&
-            Read(pair[i], e) && e.own == own && e.opp == opp)
+        if (Load(pair[i].own) == own && Load(pair[i].opp) == opp && Read(pair[i], generation, e) && e.own == own &&
+            e.opp == opp)
             return i;
     return -1;
 }
 
-// Values that depend on the position alone, for the rest of the search:
-// the position, then the value and a check over it with the generation.
-struct Memo {
-    std::uint64_t own, opp, value;
-};
-Memo Memos[1 << 16];
-
-Memo& MemoOf(Bitboard own, Bitboard opp) { return Memos[Hash(own, opp) >> 48]; }
-
-std::uint64_t MemoCheck(std::uint64_t own, std::uint64_t opp, std::uint32_t value)
+std::uint64_t MemoCheck(std::uint64_t own, std::uint64_t opp, std::uint32_t value, std::uint32_t generation)
 {
-    return std::uint64_t{CheckOf(own, opp, value, Generation)} << 32;
+    return std::uint64_t{CheckOf(own, opp, value, generation)} << 32;
 }
 
 } // namespace
-
-bool Recall(Bitboard own, Bitboard opp, int& value)
-{
-    const Memo& m = MemoOf(own, opp);
-    std::uint64_t word = Load(m.value);
-    auto bits = static_cast<std::uint32_t>(word);
-    if (Load(m.own) != own || Load(m.opp) != opp || (word & ~0xFFFFFFFFull) != MemoCheck(own, opp, bits))
-        return false;
-    value = static_cast<std::int32_t>(bits);
-    return true;
-}
-
-void Remember(Bitboard own, Bitboard opp, int value)
-{
-    Memo& m = MemoOf(own, opp);
-    auto bits = static_cast<std::uint32_t>(value);
-    Put(m.own, own);
-    Put(m.opp, opp);
-    Put(m.value, bits | MemoCheck(own, opp, bits));
-}
 
 std::uint64_t Hash(Bitboard own, Bitboard opp)
 {
@@ -146,48 +114,71 @@ std::uint64_t Hash(Bitboard own, Bitboard opp)
     return h ^ h >> 31;
 }
 
-void NewSearch(int empties)
+Table::~Table() { std::free(memory_); }
+
+bool Table::Allocate(int megabytes)
 {
-    ++Generation;
-    FitTable(empties);
+    // Sizes a 32-bit program cannot address fail like any allocation.
+    std::uint64_t bytes = std::uint64_t{static_cast<unsigned>(megabytes)} << 20;
+    if (memory_ || bytes >= SIZE_MAX / 2)
+        return false;
+    std::size_t count = std::bit_floor(static_cast<std::size_t>(bytes) / sizeof(Slot));
+    // Zeroed memory from calloc is mapped lazily: a big table costs nothing
+    // until used. A pair of slots on one cache line, so that a probe costs
+    // one miss; the memo after the slots.
+    std::size_t memoBytes = Memos * sizeof(Memo);
+    memory_ = std::calloc(count * sizeof(Slot) + memoBytes + 63, 1);
+    if (!memory_)
+        return false;
+    slots_ = reinterpret_cast<Slot*>((reinterpret_cast<std::uintptr_t>(memory_) + 63) & ~std::uintptr_t{63});
+    memos_ = reinterpret_cast<Memo*>(slots_ + count);
+    count_ = count;
+    generation_ = 0;
+    Fit(0);  // the least a search uses
+    return true;
 }
 
-void NewMiddleGameSearch()
+std::size_t Table::PairIndex(Bitboard own, Bitboard opp) const
 {
-    ++Generation;
+    return static_cast<std::size_t>(Hash(own, opp)) & (used_ - 2);
+}
+
+void Table::NewSearch(int empties)
+{
+    ++generation_;
+    Fit(empties);
+}
+
+void Table::NewMiddleGameSearch()
+{
+    ++generation_;
     constexpr std::size_t DefaultSlots = (std::size_t{DefaultTableMegabytes} << 20) / sizeof(Slot);
-    Used = std::min(Slots, DefaultSlots);
+    used_ = std::min(count_, DefaultSlots);
 }
 
-void FitTable(int empties)
+void Table::Fit(int empties)
 {
     std::uint64_t wanted = std::uint64_t{1} << std::clamp(empties, 16, 40);
-    Used = std::max(Used, static_cast<std::size_t>(std::min<std::uint64_t>(Slots, wanted)));
+    used_ = std::max(used_, static_cast<std::size_t>(std::min<std::uint64_t>(count_, wanted)));
 }
 
-void Prefetch(Bitboard own, Bitboard opp)
+void Table::Prefetch(Bitboard own, Bitboard opp) const { __builtin_prefetch(&slots_[PairIndex(own, opp)]); }
+
+bool Table::Lookup(Bitboard own, Bitboard opp, TableEntry& entry) const
 {
-    if (Table)
-        __builtin_prefetch(&Table[PairIndex(own, opp)]);
+    return Find(&slots_[PairIndex(own, opp)], own, opp, generation_, entry) >= 0;
 }
 
-bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry)
+void Table::Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move)
 {
-    return Table && Find(&Table[PairIndex(own, opp)], own, opp, entry) >= 0;
-}
-
-void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move)
-{
-    if (!Table)
-        return;
-    Slot* pair = &Table[PairIndex(own, opp)];
+    Slot* pair = &slots_[PairIndex(own, opp)];
     TableEntry e;
-    int at = Find(pair, own, opp, e);
+    int at = Find(pair, own, opp, generation_, e);
     if (at < 0 || e.depth != depth || e.exact != exact) {
         if (at < 0) {
             // The first slot keeps the most work, the second the latest.
             TableEntry first;
-            if (!Read(pair[0], first) || first.depth <= depth) {
+            if (!Read(pair[0], generation_, first) || first.depth <= depth) {
                 Copy(pair[1], pair[0]);
                 at = 0;
             } else {
@@ -204,48 +195,41 @@ void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int be
         e.upper = static_cast<std::int16_t>(value);
     if (move >= 0)
         e.move = static_cast<std::int8_t>(move);
-    Write(pair[at], e);
+    Write(pair[at], e, generation_);
 }
 
-} // namespace engine
+bool Table::Recall(Bitboard own, Bitboard opp, int& value) const
+{
+    const Memo& m = memos_[Hash(own, opp) >> 48];
+    std::uint64_t word = Load(m.value);
+    auto bits = static_cast<std::uint32_t>(word);
+    if (Load(m.own) != own || Load(m.opp) != opp || (word & ~0xFFFFFFFFull) != MemoCheck(own, opp, bits, generation_))
+        return false;
+    value = static_cast<std::int32_t>(bits);
+    return true;
+}
 
-void engine::UseHugePages()
+void Table::Remember(Bitboard own, Bitboard opp, int value)
+{
+    Memo& m = memos_[Hash(own, opp) >> 48];
+    auto bits = static_cast<std::uint32_t>(value);
+    Put(m.own, own);
+    Put(m.opp, opp);
+    Put(m.value, bits | MemoCheck(own, opp, bits, generation_));
+}
+
+void Table::UseHugePages()
 {
 #if defined(__linux__)
-    static bool asked = false;
-    if (!Table || asked)
+    if (hugePages_)
         return;
-    asked = true;
+    hugePages_ = true;
     // Whole pages inside the table only; a refusal leaves small pages.
-    auto begin = (reinterpret_cast<std::uintptr_t>(Table) + 4095) & ~std::uintptr_t{4095};
-    auto end = (reinterpret_cast<std::uintptr_t>(Table + Slots)) & ~std::uintptr_t{4095};
+    auto begin = (reinterpret_cast<std::uintptr_t>(slots_) + 4095) & ~std::uintptr_t{4095};
+    auto end = (reinterpret_cast<std::uintptr_t>(slots_ + count_)) & ~std::uintptr_t{4095};
     if (end > begin)
         madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 #endif
 }
 
-void SetTableMegabytes(int megabytes)
-{
-    if (!engine::Table)
-        engine::Megabytes = megabytes;
-}
-
-bool InitSearch()
-{
-    using namespace engine;
-    if (!Table) {
-        // Sizes a 32-bit program cannot address fail like any allocation.
-        std::uint64_t bytes = std::uint64_t{static_cast<unsigned>(Megabytes)} << 20;
-        if (bytes >= SIZE_MAX / 2)
-            return false;
-        Slots = std::bit_floor(static_cast<std::size_t>(bytes) / sizeof(Slot));
-        // Zeroed memory from calloc is mapped lazily: a big table costs
-        // nothing until used. A pair of slots on one cache line, so that a
-        // probe costs one miss. Kept for the whole run.
-        if (void* memory = std::calloc(Slots * sizeof(Slot) + 63, 1))
-            Table = reinterpret_cast<Slot*>((reinterpret_cast<std::uintptr_t>(memory) + 63) & ~std::uintptr_t{63});
-        Generation = 0;
-        FitTable(0);  // the least a search uses
-    }
-    return Table != nullptr;
-}
+} // namespace engine

@@ -1,7 +1,10 @@
 // The transposition table: one slot per hashed position, bounds on its
 // value, the depth they hold for and the best move found. Every search
-// starts a new generation, and slots of older ones count as empty, so a
-// search depends only on its own position and never on earlier ones.
+// starts a new generation and slots of older ones count as empty, except
+// that the levels' exact endgame goes on in its generation from move to
+// move, since exact bounds hold however they were found. The middle game
+// keeps to the default table's slots, so that its moves and estimates do
+// not depend on a larger table; a smaller one may change them.
 //
 // The exact solver may run on several threads, so slots are read and
 // written word by word without locks; each carries a check over its words,
@@ -23,9 +26,6 @@ struct TableEntry {
     bool exact;         // bounds on the final disc difference, not on the evaluation
 };
 
-// Size of the table unless SetTableMegabytes chose another before InitSearch.
-inline constexpr int DefaultTableMegabytes = 128;
-
 // Whether the entry's bounds settle the value for window (alpha, beta);
 // value gets it when they do.
 inline bool BoundsSettle(const TableEntry& e, int alpha, int beta, int& value)
@@ -43,32 +43,61 @@ inline bool BoundsSettle(const TableEntry& e, int alpha, int beta, int& value)
 
 std::uint64_t Hash(Bitboard own, Bitboard opp);
 
-// Starts a new generation for a search of so many empty squares; the
-// table grows to what such a search needs, and never shrinks.
-void NewSearch(int empties = 64);
-// Starts a new generation for a level's middle-game search, which keeps
-// to the slots of the default table whatever the table's size: its moves
-// and estimates then do not depend on a larger table or earlier solves.
-void NewMiddleGameSearch();
-// Grows the table, if need be, for a search of so many empty squares
-// within the current generation (a slot for each 2^empties, up to its size).
-void FitTable(int empties);
-// Starts loading the position's pair of slots, for a lookup soon after.
-void Prefetch(Bitboard own, Bitboard opp);
-// A copy of the position's entry from this search, or false.
-bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry);
-// Records what a search with window (alpha, beta) found. Each position
-// hashes to a pair of slots: one keeps the most work, one the latest.
-void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
+class Table {
+public:
+    Table() = default;
+    ~Table();
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
 
-// Asks for the table's memory in huge pages, where the system has them.
-// A page's first write then happens once per huge page: with several
-// threads, each such fault interrupts every core that ran one.
-void UseHugePages();
+    // Takes the memory, mapped by the system as it is used; false when it
+    // cannot be had.
+    bool Allocate(int megabytes);
 
-// A value that depends on the position alone (and the evaluation's
-// weights), kept for the rest of this search in a small cache of its own.
-bool Recall(Bitboard own, Bitboard opp, int& value);
-void Remember(Bitboard own, Bitboard opp, int value);
+    // Starts a new generation for a search of so many empty squares; the
+    // table grows to what such a search needs, and never shrinks.
+    void NewSearch(int empties = 64);
+    // Starts a new generation on the default table's slots, fewer where the
+    // table is smaller: the middle game's.
+    void NewMiddleGameSearch();
+    // Grows the table, if need be, for a search of so many empty squares
+    // within the current generation (a slot for each 2^empties, up to its size).
+    void Fit(int empties);
+
+    // Starts loading the position's pair of slots, for a lookup soon after.
+    void Prefetch(Bitboard own, Bitboard opp) const;
+    // A copy of the position's entry from this generation, or false.
+    bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry) const;
+    // Records what a search with window (alpha, beta) found. Each position
+    // hashes to a pair of slots: one keeps the most work, one the latest.
+    void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
+
+    // A value that depends on the position alone (and the weights), kept
+    // for the rest of this generation in a small memo of its own.
+    bool Recall(Bitboard own, Bitboard opp, int& value) const;
+    void Remember(Bitboard own, Bitboard opp, int value);
+
+    // Asks for the table's memory in huge pages, where the system has them.
+    // A page's first write then happens once per huge page: with several
+    // threads, each such fault interrupts every core that ran one.
+    void UseHugePages();
+
+    struct Slot;
+    struct Memo;
+
+private:
+    std::size_t PairIndex(Bitboard own, Bitboard opp) const;
+
+    void* memory_ = nullptr;
+    Slot* slots_ = nullptr;
+    std::size_t count_ = 0;
+    // Slots in use, a power of two: a short solve keeps to the start of the
+    // table, since the first write to each page costs a fault, and on a
+    // virtual machine those faults can take longer than the solve itself.
+    std::size_t used_ = 0;
+    std::uint32_t generation_ = 0;
+    Memo* memos_ = nullptr;
+    bool hugePages_ = false;
+};
 
 } // namespace engine

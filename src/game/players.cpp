@@ -1,5 +1,7 @@
 #include "game/players.h"
 
+#include <new>
+
 #include "console/exceptions.h"
 #include "console/input.h"
 #include "console/random.h"
@@ -11,26 +13,39 @@
 std::uint8_t PlayerKind[4];
 bool QuitRequested;
 int ComputerLevel = 0;
+engine::Options ComputerSearch;
 
 namespace {
+
+engine::Engine* Computer = nullptr;
 
 // Of the moves the search rates equally best, one chosen by the game's
 // own random source, so that games still vary with the seed.
 CellIndex SearchedMove()
 {
-    Position position;
+    engine::Position position;
     SplitCells(position.own, position.opp);
-    int moves[64];
-    int count = BestMoves(position, ComputerLevel, moves);
-    return static_cast<CellIndex>(CellOfSquare(moves[RandomBelow(count)]));
+    int moves[64], discs;
+    int count = Computer->Analyse(position, ComputerLevel, moves, discs);
+    return static_cast<CellIndex>(engine::CellOfSquare(moves[RandomBelow(count)]));
 }
 
 } // namespace
 
 void PrepareComputerPlayer()
 {
-    if (ComputerLevel > 0 && !InitSearch())
+    if (ComputerLevel == 0 || Computer)
+        return;
+    try {
+        Computer = new engine::Engine(ComputerSearch);
+    } catch (const std::bad_alloc&) {
         RaiseOutOfMemory();
+    }
+    if (!Computer->Ready()) {
+        delete Computer;
+        Computer = nullptr;
+        RaiseOutOfMemory();
+    }
 }
 
 CellIndex AskHumanMove()

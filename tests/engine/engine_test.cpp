@@ -9,13 +9,33 @@
 #include <vector>
 
 #include "engine/engine.h"
-#include "engine/evaluate.h"
-#include "engine/search.h"
+#include "engine/score.h"
 #include "engine/stability.h"
 #include "engine/symmetry.h"
 #include "game/board.h"
 
 namespace {
+
+using engine::Bitboard;
+using engine::CellOfSquare;
+using engine::LegalMoves;
+using engine::MaxLevel;
+using engine::Pass;
+using engine::Play;
+using engine::Position;
+using engine::SquareOfCell;
+
+// Every level's moves, as a set of squares, and its estimate.
+struct Choice {
+    std::vector<int> moves;
+    int discs;
+};
+Choice Analyse(engine::Engine& search, const Position& p, int level)
+{
+    int moves[64], discs = 99;
+    int n = search.Analyse(p, level, moves, discs);
+    return {std::vector<int>(moves, moves + n), discs};
+}
 
 // The game's state as the engine sees it.
 Position FromGame()
@@ -145,14 +165,14 @@ TEST(Engine, PerftMatchesTheGamesRules)
     InitBoard();
     Position start = FromGame();
     for (int depth = 1; depth <= 6; ++depth)
-        EXPECT_EQ(Perft(start, depth), GamePerft(depth)) << "from the start, depth " << depth;
+        EXPECT_EQ(engine::Perft(start, depth), GamePerft(depth)) << "from the start, depth " << depth;
 
     // Late positions, where passes and early ends happen.
     std::mt19937 rng(11);
     for (int i = 0; i < 40; ++i) {
         InitBoard();
         RandomPlies(rng, 46 + i % 8);
-        EXPECT_EQ(Perft(FromGame(), 5), GamePerft(5)) << "late position " << i;
+        EXPECT_EQ(engine::Perft(FromGame(), 5), GamePerft(5)) << "late position " << i;
     }
 }
 
@@ -185,16 +205,17 @@ TEST(Engine, MovesAndFlipsFollowTheGamesRules)
 
 TEST(Engine, SolveMatchesExhaustiveSearch)
 {
+    engine::Engine search;
     for (const Position& p : EndgamePositions(3, 60, 1, 10)) {
         int best = -2;
-        int value = Solve(p, &best);
+        int value = search.Solve(p, &best);
         ASSERT_EQ(value, Minimax(p));
         ASSERT_TRUE(LegalMoves(p) >> best & 1);
         ASSERT_EQ(-Minimax(Play(p, best)), value);
     }
     Position noMoves{0xFFFFFFFFFFFFFFFEull, 0};  // one empty corner, nobody can move
     int best = 0;
-    EXPECT_EQ(Solve(noMoves, &best), 63);
+    EXPECT_EQ(search.Solve(noMoves, &best), 63);
     EXPECT_EQ(best, -1);
 }
 
@@ -203,17 +224,17 @@ TEST(Engine, SolveMatchesExhaustiveSearch)
 // beyond any estimate, as the shipped weights were fitted to.
 TEST(Engine, FinishedGamesAreScoredAsEachSearchCountsThem)
 {
-    ASSERT_TRUE(InitSearch());
+    engine::Engine search;
     for (const Position& p : EndgamePositions(5, 20, 1, 2)) {
         int margin = Minimax(p);
-        EXPECT_EQ(engine::SearchScore(p.own, p.opp, 4), 100 * margin);
-        EXPECT_EQ(engine::LabelScore(p.own, p.opp, 4), engine::FinalScore(margin));
+        EXPECT_EQ(search.Score(p, 4, engine::Style::Patterns), 100 * margin);
+        EXPECT_EQ(search.Score(p, 4, engine::Style::Labels), engine::FinalScore(margin));
     }
 }
 
 TEST(Engine, BestMovesAreExactlyTheEqualBestWithinExactRange)
 {
-    ASSERT_TRUE(InitSearch());
+    engine::Engine search;
     for (const Position& p : EndgamePositions(9, 30, 2, 8)) {
         std::vector<int> expected;
         int bestValue = -65;
@@ -225,11 +246,8 @@ TEST(Engine, BestMovesAreExactlyTheEqualBestWithinExactRange)
             if (value == bestValue)
                 expected.push_back(square);
         }
-        for (int level = 2; level <= MaxLevel; ++level) {
-            int moves[64];
-            int n = BestMoves(p, level, moves);
-            EXPECT_EQ(std::vector<int>(moves, moves + n), expected) << "level " << level;
-        }
+        for (int level = 2; level <= MaxLevel; ++level)
+            EXPECT_EQ(Analyse(search, p, level).moves, expected) << "level " << level;
     }
 }
 
@@ -251,16 +269,15 @@ Position FromCells(std::string_view cells)
 // than any game reaches.
 TEST(Engine, EveryLevelAnswersWithLegalMovesInOrder)
 {
-    ASSERT_TRUE(InitSearch());
+    engine::Engine search;
     std::vector<Position> positions = EndgamePositions(4, 6, 24, 50);
     positions.push_back(FromCells("-OXXO---XOOO--OX-----XO---X--OX-XO-O--O--XXX-XO--OOOOXO---------"));
     ASSERT_EQ(std::popcount(LegalMoves(positions.back())), 34);
     for (const Position& p : positions) {
         for (int level = 1; level <= MaxLevel; ++level) {
-            int moves[64];
-            int n = BestMoves(p, level, moves);
-            ASSERT_GE(n, 1);
-            for (int i = 0; i < n; ++i) {
+            std::vector<int> moves = Analyse(search, p, level).moves;
+            ASSERT_GE(moves.size(), 1u);
+            for (std::size_t i = 0; i < moves.size(); ++i) {
                 EXPECT_TRUE(LegalMoves(p) >> moves[i] & 1);
                 EXPECT_TRUE(i == 0 || moves[i - 1] < moves[i]);
             }
@@ -290,17 +307,14 @@ TEST(Engine, StableDiscsNeverTurn)
 // positions with one empty square, and a move that takes every disc.
 TEST(Engine, EveryLevelScoresAGameItsMoveEndsExactly)
 {
-    ASSERT_TRUE(InitSearch());
+    engine::Engine search;
     std::vector<Position> positions = EndgamePositions(13, 40, 1, 1);
     std::erase_if(positions, [](const Position& p) { return std::popcount(~(p.own | p.opp)) != 1; });  // passes leave more
     Bitboard x = Bitboard{1} << SquareOfCell(44), o = Bitboard{1} << SquareOfCell(45) | Bitboard{1} << SquareOfCell(46);
     positions.push_back({x, o});  // 47 takes both white discs with 61 squares empty
     for (const Position& p : positions) {
-        for (int level = 1; level <= MaxLevel; ++level) {
-            int moves[64], discs = 99;
-            ASSERT_GE(AnalyseMoves(p, level, moves, discs), 1);
-            EXPECT_EQ(discs, Minimax(p)) << "level " << level;
-        }
+        for (int level = 1; level <= MaxLevel; ++level)
+            EXPECT_EQ(Analyse(search, p, level).discs, Minimax(p)) << "level " << level;
     }
 }
 
@@ -308,7 +322,7 @@ TEST(Engine, EveryLevelScoresAGameItsMoveEndsExactly)
 // level rates best map onto each other under every one of them.
 TEST(Engine, MovesThatMirrorEachOtherAreEqualAtEveryLevel)
 {
-    ASSERT_TRUE(InitSearch());
+    engine::Engine search;
     std::mt19937 rng(17);
     int checked = 0;
     for (const Position& seed : EndgamePositions(19, 14, 40, 54)) {
@@ -325,10 +339,9 @@ TEST(Engine, MovesThatMirrorEachOtherAreEqualAtEveryLevel)
             continue;
         ++checked;
         for (int level = 1; level <= MaxLevel; ++level) {
-            int moves[64];
             Bitboard chosen = 0;
-            for (int i = 0, n = BestMoves(p, level, moves); i < n; ++i)
-                chosen |= Bitboard{1} << moves[i];
+            for (int square : Analyse(search, p, level).moves)
+                chosen |= Bitboard{1} << square;
             for (int s = 1; s < 8; ++s) {
                 if (symmetries >> s & 1) {
                     EXPECT_EQ(engine::Image(chosen, s), chosen) << "level " << level << ", symmetry " << s;

@@ -11,6 +11,9 @@
 
 namespace {
 
+using engine::Bitboard;
+using engine::Position;
+
 // The image of a position under one of the eight symmetries of the board,
 // square by square.
 Bitboard Image(Bitboard b, int symmetry)
@@ -39,16 +42,16 @@ std::vector<Position> RandomPositions(unsigned seed, int count)
     while (static_cast<int>(out.size()) < count) {
         Position p = start;
         for (int plies = static_cast<int>(rng() % 58); plies > 0; --plies) {
-            Bitboard moves = LegalMoves(p);
+            Bitboard moves = engine::LegalMoves(p);
             if (!moves) {
-                p = Pass(p);
-                if (!LegalMoves(p))
+                p = engine::Pass(p);
+                if (!engine::LegalMoves(p))
                     break;
                 continue;
             }
             for (int k = static_cast<int>(rng() % static_cast<unsigned>(std::popcount(moves))); k > 0; --k)
                 moves &= moves - 1;
-            p = Play(p, std::countr_zero(moves));
+            p = engine::Play(p, std::countr_zero(moves));
         }
         out.push_back(p);
     }
@@ -59,19 +62,18 @@ std::vector<Position> RandomPositions(unsigned seed, int count)
 // order_weights.bin; new weights bring their new checksums here.
 TEST(Patterns, BuiltInWeightsMatchTheTrainersChecksum)
 {
-    engine::UseBuiltinWeights();
-    EXPECT_EQ(engine::WeightsChecksum(), 0xB919D2DDu);
-    EXPECT_EQ(engine::OrderWeightsChecksum(), 0x2A598186u);
+    EXPECT_EQ(engine::Weights::Builtin().Checksum(), 0xB919D2DDu);
+    EXPECT_EQ(engine::Weights::Builtin().OrderChecksum(), 0x2A598186u);
 }
 
 // The solver's weights cover its stages only; later ones are the game's.
 TEST(Patterns, SolverWeightsHandOverToTheGamesAfterTheirStages)
 {
-    engine::UseBuiltinWeights();
+    const engine::Weights& w = engine::Weights::Builtin();
     int differ = 0;
     for (const Position& p : RandomPositions(7, 300)) {
         int empties = std::popcount(~(p.own | p.opp));
-        int order = engine::OrderEvaluate(p.own, p.opp), game = engine::PatternEvaluate(p.own, p.opp);
+        int order = w.OrderEvaluate(p.own, p.opp), game = w.Evaluate(p.own, p.opp);
         if (engine::StageOf(empties) >= engine::OrderStages)
             ASSERT_EQ(order, game) << empties;
         else
@@ -82,26 +84,21 @@ TEST(Patterns, SolverWeightsHandOverToTheGamesAfterTheirStages)
 
 TEST(Patterns, SymmetricImagesEvaluateTheSame)
 {
-    engine::UseBuiltinWeights();
-    const int count = engine::CanonicalCount();
-    std::vector<std::vector<std::int16_t>> saved(engine::Stages, std::vector<std::int16_t>(static_cast<std::size_t>(count)));
     // Random weights, so that every entry tells.
+    engine::Weights weights;
     std::mt19937 rng(21);
     for (int s = 0; s < engine::Stages; ++s) {
-        engine::CanonicalWeights(s, saved[static_cast<std::size_t>(s)].data());
-        std::vector<std::int16_t> w(static_cast<std::size_t>(count));
+        std::vector<std::int16_t> w(static_cast<std::size_t>(engine::CanonicalCount()));
         for (std::int16_t& v : w)
             v = static_cast<std::int16_t>(static_cast<int>(rng() % 201) - 100);
-        engine::SetCanonicalWeights(s, w.data());
+        weights.SetCanonical(s, w.data());
     }
     for (const Position& p : RandomPositions(5, 300)) {
-        int value = engine::PatternEvaluate(p.own, p.opp);
+        int value = weights.Evaluate(p.own, p.opp);
         for (int symmetry = 1; symmetry < 8; ++symmetry)
-            ASSERT_EQ(engine::PatternEvaluate(Image(p.own, symmetry), Image(p.opp, symmetry)), value)
+            ASSERT_EQ(weights.Evaluate(Image(p.own, symmetry), Image(p.opp, symmetry)), value)
                 << std::hex << p.own << " " << p.opp << " symmetry " << symmetry;
     }
-    for (int s = 0; s < engine::Stages; ++s)
-        engine::SetCanonicalWeights(s, saved[static_cast<std::size_t>(s)].data());
 }
 
 } // namespace

@@ -8,11 +8,17 @@
 #include <string>
 #include <vector>
 
-#include "engine/endgame.h"
 #include "engine/engine.h"
 #include "tools.h"
 
 namespace {
+
+using engine::Bitboard;
+using engine::LegalMoves;
+using engine::Pass;
+using engine::Play;
+using engine::Position;
+using engine::SquareOfCell;
 
 // Positions after random plies from the start, with a move to make.
 std::vector<Position> RandomPositions(unsigned seed, int count, int lo, int hi)
@@ -56,29 +62,22 @@ int Minimax(const Position& p)
 }
 
 // Threads from the smallest positions on, so that small ones exercise them.
-class SolverThreads : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(InitSearch());
-        engine::Tune("parallel", 1);
-        engine::Tune("split", 4);
-    }
-    void TearDown() override
-    {
-        engine::Tune("parallel", 12);
-        engine::Tune("split", 12);
-        SetThreads(1);
-    }
-};
+engine::Options Threads(int threads)
+{
+    engine::Options o;
+    o.threads = threads;
+    o.parallelEmpties = 1;
+    o.splitEmpties = 4;
+    return o;
+}
 
-TEST_F(SolverThreads, MatchesExhaustiveSearch)
+TEST(SolverThreads, MatchesExhaustiveSearch)
 {
     for (int threads : {1, 3}) {
-        SetThreads(threads);
+        engine::Engine search(Threads(threads));
         for (const Position& p : RandomPositions(21, 40, 1, 10)) {
             int best = -2;
-            int value = Solve(p, &best);
+            int value = search.Solve(p, &best);
             ASSERT_EQ(value, Minimax(p)) << threads << " threads";
             int lowest = -1;
             for (Bitboard m = LegalMoves(p); m && lowest < 0; m &= m - 1)
@@ -89,7 +88,7 @@ TEST_F(SolverThreads, MatchesExhaustiveSearch)
     }
 }
 
-TEST_F(SolverThreads, SameAnswerBytesOnOneTwoAndFourThreads)
+TEST(SolverThreads, SameAnswerBytesOnOneTwoAndFourThreads)
 {
     std::vector<std::string> lines;
     for (const Position& p : RandomPositions(5, 12, 11, 16)) {
@@ -100,10 +99,10 @@ TEST_F(SolverThreads, SameAnswerBytesOnOneTwoAndFourThreads)
     }
     std::vector<std::string> expected;
     for (int threads : {1, 2, 4}) {
-        SetThreads(threads);
+        engine::Engine search(Threads(threads));
         for (std::size_t i = 0; i < lines.size(); ++i) {
             char answer[96];
-            ASSERT_TRUE(AnswerSolveLine(lines[i], answer));
+            ASSERT_TRUE(AnswerSolveLine(search, lines[i], answer));
             if (threads == 1)
                 expected.push_back(answer);
             else

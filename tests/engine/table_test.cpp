@@ -11,6 +11,8 @@
 
 namespace {
 
+using engine::Bitboard;
+
 struct Recorded {
     int depth;
     bool exact;
@@ -20,7 +22,8 @@ struct Recorded {
 
 TEST(Table, EntriesComeBackAsRecorded)
 {
-    ASSERT_TRUE(InitSearch());
+    engine::Table table;
+    ASSERT_TRUE(table.Allocate(engine::DefaultTableMegabytes));
     const Recorded cases[] = {
         {20, true, -3, 5, 2, 37, 2, 2},                      // inside the window: exact
         {7, true, -3, 5, 9, 0, 9, INT16_MAX},                // at or above beta: a lower bound
@@ -28,13 +31,13 @@ TEST(Table, EntriesComeBackAsRecorded)
         {-22, false, 10, 11, 10, -1, INT16_MIN, 10},         // a selective pass's, no move
         {12, false, -32000, 32000, -2500, 5, -2500, -2500},  // the middle game's, in its own units
     };
-    engine::NewSearch();
+    table.NewSearch();
     for (const Recorded& c : cases) {
         SCOPED_TRACE(c.depth);
         Bitboard own = 0x0000001818000000ull ^ static_cast<Bitboard>(c.depth + 100), opp = 0x00FF000000000000ull;
-        engine::Record(own, opp, c.depth, c.exact, c.alpha, c.beta, c.value, c.move);
+        table.Record(own, opp, c.depth, c.exact, c.alpha, c.beta, c.value, c.move);
         engine::TableEntry e{};
-        ASSERT_TRUE(engine::Lookup(own, opp, e));
+        ASSERT_TRUE(table.Lookup(own, opp, e));
         EXPECT_EQ(e.own, own);
         EXPECT_EQ(e.opp, opp);
         EXPECT_EQ(e.depth, c.depth);
@@ -42,11 +45,11 @@ TEST(Table, EntriesComeBackAsRecorded)
         EXPECT_EQ(e.move, c.move);
         EXPECT_EQ(e.lower, c.lower);
         EXPECT_EQ(e.upper, c.upper);
-        EXPECT_FALSE(engine::Lookup(opp, own, e));
+        EXPECT_FALSE(table.Lookup(opp, own, e));
     }
-    engine::NewSearch();
+    table.NewSearch();
     engine::TableEntry e{};
-    EXPECT_FALSE(engine::Lookup(0x0000001818000000ull ^ 120, 0x00FF000000000000ull, e));
+    EXPECT_FALSE(table.Lookup(0x0000001818000000ull ^ 120, 0x00FF000000000000ull, e));
 }
 
 // Remembered values come back whole, negative or beyond 16 bits, for
@@ -54,16 +57,18 @@ TEST(Table, EntriesComeBackAsRecorded)
 TEST(Table, MemosHoldForTheirPositionAndSearch)
 {
     const int values[] = {0, -1, 347, -31999, 70000};
-    engine::NewSearch();
+    engine::Table table;
+    ASSERT_TRUE(table.Allocate(1));
+    table.NewSearch();
     for (int v : values) {
         Bitboard own = 0x0000001818000000ull ^ static_cast<Bitboard>(v & 0xFF) << 40, opp = 0x00FF000000000000ull;
-        engine::Remember(own, opp, v);
+        table.Remember(own, opp, v);
         int back = 12345;
-        ASSERT_TRUE(engine::Recall(own, opp, back));
+        ASSERT_TRUE(table.Recall(own, opp, back));
         EXPECT_EQ(back, v);
-        EXPECT_FALSE(engine::Recall(opp, own, back));
-        engine::NewSearch();
-        EXPECT_FALSE(engine::Recall(own, opp, back));
+        EXPECT_FALSE(table.Recall(opp, own, back));
+        table.NewSearch();
+        EXPECT_FALSE(table.Recall(own, opp, back));
     }
 }
 
@@ -72,18 +77,19 @@ TEST(Table, MemosHoldForTheirPositionAndSearch)
 // all, and what is recorded after comes back.
 TEST(Table, GrowingWithinASearchKeepsEntriesWhole)
 {
-    ASSERT_TRUE(InitSearch());
-    engine::NewSearch(16);
+    engine::Table table;
+    ASSERT_TRUE(table.Allocate(engine::DefaultTableMegabytes));
+    table.NewSearch(16);
     auto own = [](int i) { return 0x0000001818000000ull ^ static_cast<Bitboard>(i) << 40; };
     const Bitboard opp = 0x0000000000FF0000ull;
     for (int grown : {0, 1}) {
         for (int i = 0; i < 4096; ++i)
-            engine::Record(own(i), opp, 20, true, -64, 64, i % 127 - 63, i % 64);
-        engine::FitTable(30);
+            table.Record(own(i), opp, 20, true, -64, 64, i % 127 - 63, i % 64);
+        table.Fit(30);
         int found = 0;
         for (int i = 0; i < 4096; ++i) {
             engine::TableEntry e{};
-            if (!engine::Lookup(own(i), opp, e))
+            if (!table.Lookup(own(i), opp, e))
                 continue;
             ++found;
             ASSERT_EQ(e.lower, i % 127 - 63);

@@ -5,14 +5,15 @@
 #include <string>
 
 #include "analyse.h"
-#include "engine/endgame.h"
 #include "engine/engine.h"
 
 namespace {
 
+using engine::MaxLevel;
+
 TEST(AnalyseLine, Answers)
 {
-    ASSERT_TRUE(InitSearch());
+    engine::Engine search;
     const std::string almostFull = "-O" + std::string(62, 'X');  // cell 11 empty, 12 white
     // Cells 11 and 18 empty; X takes one corner and O the other or X both.
     struct Row {
@@ -36,14 +37,14 @@ TEST(AnalyseLine, Answers)
     };
     for (const Row& row : rows) {
         char answer[200];
-        EXPECT_TRUE(AnswerAnalyseLine(row.line, row.level, answer)) << row.line;
+        EXPECT_TRUE(AnswerAnalyseLine(search, row.line, row.level, answer)) << row.line;
         if (row.answer.back() == ' ')
             EXPECT_EQ(std::string(answer).substr(0, row.answer.size()), row.answer) << row.line;
         else
             EXPECT_EQ(answer, row.answer) << row.line;
     }
     char answer[200];
-    EXPECT_FALSE(AnswerAnalyseLine(std::string(63, '-') + " X", MaxLevel, answer));
+    EXPECT_FALSE(AnswerAnalyseLine(search, std::string(63, '-') + " X", MaxLevel, answer));
     EXPECT_STREQ(answer, "error: 65 characters, not 66: 64 cells of X, O or -, a space, and X or O to move\n");
 }
 
@@ -53,7 +54,7 @@ TEST(AnalyseLine, Answers)
 // answers with a bounded amount of work and a margin the board can hold.
 TEST(AnalyseLine, LopsidedMiddleGameIsBoundedInWorkAndEstimate)
 {
-    ASSERT_TRUE(InitSearch());
+    engine::Engine search;
     const char* lines[] = {
         "------OX---O-OOX----OXOX--OOOOO----OOOOO------------------------ X",
         "---OOXXX---OOXXX----OOOX--OOOOO----OOOOO------------------------ X",
@@ -61,10 +62,10 @@ TEST(AnalyseLine, LopsidedMiddleGameIsBoundedInWorkAndEstimate)
         "-------X--O-O-XX---OXOXX--OOOXXX---OOOXO------OX-----O---------- X",
     };
     for (const char* line : lines) {
-        std::uint64_t before = engine::SearchNodes;
+        std::uint64_t before = search.Nodes();
         char answer[200];
-        ASSERT_TRUE(AnswerAnalyseLine(line, MaxLevel, answer)) << line;
-        EXPECT_LT(engine::SearchNodes - before, 5'000'000u) << line;
+        ASSERT_TRUE(AnswerAnalyseLine(search, line, engine::MaxLevel, answer)) << line;
+        EXPECT_LT(search.Nodes() - before, 5'000'000u) << line;
         int estimate = std::atoi(std::strchr(answer, ' ') + 1);
         EXPECT_LE(std::abs(estimate), 64) << answer;
     }

@@ -33,7 +33,7 @@ TEST(CommandLine, GoodLines)
         {{"--perft", "14"}, Mode::Perft, 0, SeedFromTheClock, 14},
         {{"--perft=0"}, Mode::Perft, 0, SeedFromTheClock, 0},
         {{"--solve"}, Mode::Solve, 0, SeedFromTheClock, 0},
-        {{"--analyse"}, Mode::Analyse, MaxLevel, SeedFromTheClock, 0},
+        {{"--analyse"}, Mode::Analyse, engine::MaxLevel, SeedFromTheClock, 0},
         {{"--level=2", "--analyse"}, Mode::Analyse, 2, SeedFromTheClock, 0},
         {{"--bench"}, Mode::Bench, 0, SeedFromTheClock, 0},
         {{"--help"}, Mode::Help, 0, SeedFromTheClock, 0},

@@ -9,11 +9,11 @@
 namespace {
 
 // The side to move's discs as own, from the board the way a test sees it.
-Position PositionOnBoard()
+engine::Position PositionOnBoard()
 {
-    Position p{0, 0};
+    engine::Position p{0, 0};
     for (int cell = 11; cell <= 88; ++cell) {
-        Bitboard bit = Bitboard{1} << SquareOfCell(cell);
+        engine::Bitboard bit = engine::Bitboard{1} << engine::SquareOfCell(cell);
         if (Board[cell] == SideToMove)
             p.own |= bit;
         else if (Board[cell] == Opponent)
@@ -26,7 +26,7 @@ Position PositionOnBoard()
 
 TEST_F(GameTest, AboveLevelZeroTheComputerPlaysABestMoveAfterOneDraw)
 {
-    ASSERT_TRUE(InitSearch());
+    engine::Engine search;
     struct Case {
         std::vector<std::string_view> rows;
         Colour toMove;
@@ -42,17 +42,18 @@ TEST_F(GameTest, AboveLevelZeroTheComputerPlaysABestMoveAfterOneDraw)
             Fake.stdoutType = FILE_TYPE_CHAR;
             SetField({c.rows[0], c.rows[1], c.rows[2], c.rows[3], c.rows[4], c.rows[5], c.rows[6], c.rows[7]},
                      c.toMove);
-            int best[64];
-            int count = BestMoves(PositionOnBoard(), level, best);
+            int best[64], discs;
+            int count = search.Analyse(PositionOnBoard(), level, best, discs);
             RandomSeed = 12345;
             int pick = RandomBelow(count);
             std::uint32_t afterOneDraw = RandomSeed;
             RandomSeed = 12345;
             ComputerLevel = level;
+            PrepareComputerPlayer();
             CellIndex move = ChooseComputerMove();
             ComputerLevel = 0;
             EXPECT_TRUE(IsLegalMove(move)) << int(move);
-            EXPECT_EQ(move, CellOfSquare(best[pick]));
+            EXPECT_EQ(move, engine::CellOfSquare(best[pick]));
             EXPECT_EQ(RandomSeed, afterOneDraw);
             EXPECT_EQ(Fake.writes, std::vector<std::string>{std::to_string(move) + cp932::Places + "\r\n"});
         }

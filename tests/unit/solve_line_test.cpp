@@ -11,6 +11,7 @@ const std::string AlmostFull = "-O" + std::string(62, 'X');
 
 TEST(SolveLine, Answers)
 {
+    engine::Engine search;
     struct Row {
         std::string line;
         std::string answer;
@@ -27,13 +28,14 @@ TEST(SolveLine, Answers)
     };
     for (const Row& row : rows) {
         char answer[96];
-        EXPECT_TRUE(AnswerSolveLine(row.line, answer)) << row.line;
+        EXPECT_TRUE(AnswerSolveLine(search, row.line, answer)) << row.line;
         EXPECT_EQ(answer, row.answer) << row.line;
     }
 }
 
 TEST(SolveLine, RefusalsSayWhatIsWrong)
 {
+    engine::Engine search;
     const std::string rows[][2] = {
         {AlmostFull + " X ", "error: 67 characters, not 66: 64 cells of X, O or -, a space, and X or O to move\n"},
         {"\r", "error: 0 characters, not 66: 64 cells of X, O or -, a space, and X or O to move\n"},
@@ -44,13 +46,14 @@ TEST(SolveLine, RefusalsSayWhatIsWrong)
     };
     for (const auto& row : rows) {
         char answer[96];
-        EXPECT_FALSE(AnswerSolveLine(row[0], answer));
+        EXPECT_FALSE(AnswerSolveLine(search, row[0], answer));
         EXPECT_EQ(answer, row[1]);
     }
 }
 
 TEST(SolveLine, LinesItCannotRead)
 {
+    engine::Engine search;
     const std::string cells = AlmostFull;
     const std::string rows[] = {
         "",
@@ -71,7 +74,7 @@ TEST(SolveLine, LinesItCannotRead)
     };
     for (const std::string& line : rows) {
         char answer[96];
-        EXPECT_FALSE(AnswerSolveLine(line, answer)) << line;
+        EXPECT_FALSE(AnswerSolveLine(search, line, answer)) << line;
         EXPECT_EQ(std::string(answer).rfind("error: ", 0), 0u) << line;
         EXPECT_EQ(std::string(answer).find('\n'), std::string(answer).size() - 1) << line;
     }

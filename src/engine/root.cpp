@@ -1,0 +1,141 @@
+#include "engine/root.h"
+
+#include <algorithm>
+
+#include "engine/deep.h"
+#include "engine/order.h"
+#include "engine/score.h"
+#include "engine/table.h"
+#include "engine/threads.h"
+
+namespace engine {
+
+namespace {
+
+// The selective pass's margin.
+constexpr int SelectiveMargin = 8 * TenthsPerDisc;
+
+// A window at the root, on every thread when the position is big enough.
+int RootWindow(Solver& s, Bitboard own, Bitboard opp, int alpha, int beta)
+{
+    Worker main(s);
+    int value;
+    if (s.pool.Threads() > 1 && Count(~(own | opp)) >= s.options.parallelEmpties) {
+        s.table.UseHugePages();
+        value = s.pool.Run(s, main, [&](Worker& w) { return SolveDeep(w, own, opp, alpha, beta, false); });
+    } else {
+        value = SolveDeep(main, own, opp, alpha, beta, false);
+    }
+    main.Publish();
+    s.nodes += main.nodes;
+    return value;
+}
+
+void ShowBounds(Solver& s, int lower, int upper)
+{
+    s.progress.lower.store(lower, std::memory_order_relaxed);
+    s.progress.upper.store(upper, std::memory_order_relaxed);
+}
+
+// The value in [lower, upper] by windows one wide, from the guess on.
+// Only an exact pass's bounds go to the progress report.
+int Windows(Solver& s, Bitboard own, Bitboard opp, int lower, int upper, int guess)
+{
+    while (lower < upper) {
+        int beta = guess == lower ? guess + 1 : guess;
+        guess = RootWindow(s, own, opp, beta - 1, beta);
+        (guess < beta ? upper : lower) = guess;
+        if (!s.margin)
+            ShowBounds(s, lower, upper);
+    }
+    return lower;
+}
+
+// The first of the moves, in list order, whose value reaches beta, or -1;
+// best gets the highest value found, a bound when none reaches it.
+int FirstReaching(Solver& s, const Candidate* list, int n, int beta, int& best)
+{
+    best = NoValue;
+    for (int i = 0; i < n; ++i) {
+        int value = -RootWindow(s, list[i].own, list[i].opp, -beta, -beta + 1);
+        best = std::max(best, value);
+        if (value >= beta)
+            return i;
+    }
+    return -1;
+}
+
+// A first guess at the value in [lower, upper]: a shallow search, then
+// from the options' selective empties on the selective windows' value.
+int Estimate(Solver& s, Bitboard own, Bitboard opp, int lower, int upper)
+{
+    int empties = Count(~(own | opp));
+    s.table.Fit(empties);
+    int guess = 0;
+    if (empties >= s.options.parallelEmpties) {
+        Worker w(s);
+        guess = Guess(w, own, opp);
+        s.nodes += w.nodes;
+    }
+    guess = std::clamp(guess, lower, upper);
+    ShowBounds(s, lower, upper);
+    if (empties >= s.options.selectiveEmpties) {
+        s.margin = SelectiveMargin;
+        guess = Windows(s, own, opp, lower, upper, guess);
+        s.margin = 0;
+    }
+    return guess;
+}
+
+} // namespace
+
+int SolveWindow(Solver& s, Bitboard own, Bitboard opp, int alpha, int beta)
+{
+    return RootWindow(s, own, opp, alpha, beta);
+}
+
+int SolveBetween(Solver& s, Bitboard own, Bitboard opp, int lower, int upper)
+{
+    return Windows(s, own, opp, lower, upper, Estimate(s, own, opp, lower, upper));
+}
+
+int SolveFirst(Solver& s, Bitboard own, Bitboard opp, const Candidate* list, int n, int& first)
+{
+    int lower = -MaxDiscs, upper = MaxDiscs, guess = Estimate(s, own, opp, lower, upper);
+    // The window at the guess, and each window at a value known to be the
+    // highest possible, try the moves one by one in list order: where
+    // such a window is reached, the first move to reach it is the answer,
+    // and the moves before it are proved lower by as much as they need be.
+    // Searched as one node, a window would find some best move first, and
+    // proving those before it in the list would mostly be new work.
+    first = -1;
+    int beta = std::max(guess, lower + 1);
+    bool scan = true;
+    while (lower < upper) {
+        bool high;
+        // first stays the first move known to reach lower, if any.
+        if (scan || beta == upper) {
+            int best, i = FirstReaching(s, list, n, beta, best);
+            high = i >= 0;
+            if (high)
+                first = i;
+            (high ? lower : upper) = high ? beta : best;
+        } else {
+            int value = RootWindow(s, own, opp, beta - 1, beta);
+            high = value >= beta;
+            (high ? lower : upper) = value;
+            if (high)
+                first = -1;
+        }
+        ShowBounds(s, lower, upper);
+        beta = high ? lower + 1 : upper;
+        scan = false;
+    }
+    if (first < 0) {
+        int best;
+        first = FirstReaching(s, list, n, lower, best);
+    }
+    return lower;
+}
+
+} // namespace engine

@@ -1,0 +1,61 @@
+// What the exact solver's parts share: the state of one engine's solving
+// and the state of one thread in it. Values are final disc differences
+// for the side to move, empty squares counting for neither.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "engine/engine.h"
+
+namespace engine {
+
+class Table;
+class Pool;
+struct Split;
+
+// What another thread may read of the search under way (SearchStatus).
+struct Progress {
+    std::atomic<std::uint64_t> nodes{0};
+    std::atomic<int> depth{0}, lower{-64}, upper{64};
+
+    void Start();
+};
+
+// One engine's solving: shared by its threads, changed only between root
+// windows, while no helper runs.
+struct Solver {
+    Table& table;
+    const Weights& weights;
+    Pool& pool;
+    const Options& options;
+    Progress& progress;
+    // The pass: a selective one trusts the shallow searches of the move
+    // order where they clear the window by margin tenths of a disc; its
+    // value is only a guess, and its entries, kept apart by a negative
+    // depth, only order the moves of the exact pass after it. 0: exact.
+    int margin = 0;
+    // Positions visited by every solve, added when a window ends.
+    std::uint64_t nodes = 0;
+};
+
+// One thread's part in a solve.
+struct Worker {
+    explicit Worker(Solver& s) : solver(s) {}
+
+    Solver& solver;
+    std::uint64_t nodes = 0, published = 0;
+    Split* at = nullptr;  // the innermost shared node this thread works under
+    bool shared = false;  // other threads are in the same tree
+    int thread = 0;       // the pool's number for this thread, 0 the searching one
+
+    // Whether a node this thread works under has been cut by another.
+    bool Stopped() const;
+    void Publish()
+    {
+        solver.progress.nodes.fetch_add(nodes - published, std::memory_order_relaxed);
+        published = nodes;
+    }
+};
+
+} // namespace engine
