@@ -30,7 +30,7 @@ echo "   built without warnings in ${SECONDS} s"
 
 echo "== packages: Debian package"
 if ! have "${PACKAGE_PACKAGES[@]}"; then
-    skip "cannot install ${PACKAGE_PACKAGES[*]} (dpkg-shlibdeps computes the dependencies)"
+    skip "cannot install ${PACKAGE_PACKAGES[*]} (dpkg-shlibdeps computes the dependencies, file finds the programs)"
 else
     cmake --build build/plain --target package >"$work/cpack.log" 2>&1 || { cat "$work/cpack.log"; exit 1; }
     deb="$(echo build/plain/shirokuro_*.deb)"

@@ -8,6 +8,7 @@ WINDOWS_PACKAGES=(g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32)
 WINE32_PACKAGES=(wine wine32:i386)
 WINE64_PACKAGES=(wine64)
 # Making the release packages (dpkg-shlibdeps computes the Debian
-# package's dependencies) and checking the Debian package.
-PACKAGE_PACKAGES=(dpkg-dev)
+# package's dependencies; cpack runs file(1) to find the programs to strip
+# and scan, and a minimal system has no file) and checking the Debian package.
+PACKAGE_PACKAGES=(dpkg-dev file)
 PACKAGE_CHECK_PACKAGES=(lintian)
