@@ -1,5 +1,6 @@
 // Arbitrary bytes as the input of --solve: one answer line per input line,
-// each an error or a move and a difference. Inputs holding a position with
+// each "error" or a move and a difference, and for each "error" a line on
+// standard error with that line's number. Inputs holding a position with
 // many empty cells are only read, not solved, to keep runs short.
 #include <bit>
 #include <cstdint>
@@ -22,7 +23,7 @@ void Require(bool condition)
 
 bool AnswerLooksRight(std::string_view answer)
 {
-    if (answer.starts_with("error: "))
+    if (answer == "error")
         return true;
     std::size_t space = answer.find(' ');
     if (space == std::string_view::npos)
@@ -64,20 +65,40 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     char* output = nullptr;
     std::size_t length = 0;
     std::FILE* out = open_memstream(&output, &length);
-    Require(in && out);
+    char* errors = nullptr;
+    std::size_t errorsLength = 0;
+    std::FILE* err = open_memstream(&errors, &errorsLength);
+    Require(in && out && err);
     static engine::Engine search;
-    int status = RunSolve(search, in, out);
+    int status = RunSolve(search, in, out, err);
     std::fclose(in);
     std::fclose(out);
+    std::fclose(err);
     Require(status == (good ? 0 : 1));
     std::string_view text(output, length);
+    std::string expectedErrors;
     std::size_t answers = 0;
     for (std::size_t at = 0; at < text.size(); ++answers) {
         std::size_t end = text.find('\n', at);
         Require(end != std::string_view::npos && AnswerLooksRight(text.substr(at, end - at)));
+        if (text.substr(at, end - at) == "error")
+            expectedErrors += "shirokuro: line " + std::to_string(answers + 1) + ": ";
         at = end + 1;
     }
     Require(answers == lines);
+    // Each error line starts with the number of its refused line, in order.
+    std::string_view reported(errors, errorsLength);
+    std::string starts;
+    for (std::size_t at = 0; at < reported.size();) {
+        std::size_t end = reported.find('\n', at);
+        Require(end != std::string_view::npos);
+        std::size_t colon = reported.find(": ", reported.find(": ", at) + 2);
+        Require(colon < end);
+        starts += reported.substr(at, colon + 2 - at);
+        at = end + 1;
+    }
+    Require(starts == expectedErrors);
     std::free(output);
+    std::free(errors);
     return 0;
 }

@@ -28,7 +28,7 @@ bool AnswerAnalyseLine(engine::Engine& search, std::string_view line, int level,
     engine::Position p;
     char problem[88];
     if (!ReadSolveLine(line, p, problem, length)) {
-        std::snprintf(answer, sizeof answer, "error: %s\n", problem);
+        std::snprintf(answer, sizeof answer, "%s", problem);
         return false;
     }
     int moves[64], discs = 0;
@@ -50,9 +50,10 @@ bool AnswerAnalyseLine(engine::Engine& search, std::string_view line, int level,
     return true;
 }
 
-int RunAnalyse(engine::Engine& search, std::FILE* in, std::FILE* out, int level)
+int RunAnalyse(engine::Engine& search, std::FILE* in, std::FILE* out, std::FILE* err, int level)
 {
-    return AnswerLines(in, out, search, [&search, level](std::string_view line, std::size_t length, char (&answer)[200]) {
+    return AnswerLines(in, out, err, search,
+                       [&search, level](std::string_view line, std::size_t length, char (&answer)[200]) {
         return AnswerAnalyseLine(search, line, level, answer, length);
     });
 }

@@ -11,11 +11,12 @@
 // cells), ending in a line feed: the moves the level rates equally best
 // as ascending cells joined by commas (or pass, or end), a space and its
 // estimate of the final disc difference for the side to move: "34,43 -2".
-// "error: ..." and false when the line is not a position.
+// False and the reason, without a line feed, when the line is not a
+// position.
 // length is the whole line's when only its start was kept.
 bool AnswerAnalyseLine(engine::Engine& search, std::string_view line, int level, char (&answer)[200],
                        std::size_t length = std::string_view::npos);
 
-// Answers every line of in on out; 1 when a line was bad or a read or
-// write failed, else 0.
-int RunAnalyse(engine::Engine& search, std::FILE* in, std::FILE* out, int level);
+// Answers every line of in on out, a bad one as AnswerLines does; 1 when a
+// line was bad or a read or write failed, else 0.
+int RunAnalyse(engine::Engine& search, std::FILE* in, std::FILE* out, std::FILE* err, int level);

@@ -3,6 +3,7 @@
 #include "analyse.h"
 #include "cli/bench.h"
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
 #include <cerrno>
@@ -70,6 +71,10 @@ constexpr char HelpText[] =
     "together, --level also with --analyse, --threads and --hash with a game,\n"
     "--solve or --analyse; every other option stands alone.\n"
     "\n"
+    "--solve and --analyse answer every line with one line, flushed at once. A\n"
+    "line that is not a position is answered with the word error, and the reason\n"
+    "goes to standard error as \"shirokuro: line N: reason\" (N counts from 1).\n"
+    "\n"
     "Exit status: 0 done; 1 a console failure in a game, a line --solve or\n"
     "--analyse could not read, or a failed read or write of standard input or\n"
     "output (then one line on standard error); 2 a bad command line.\n";
@@ -106,7 +111,22 @@ void Shown(char c, char (&out)[16])
     if (c > 0x20 && c < 0x7F)
         std::snprintf(out, sizeof out, "'%c'", c);
     else
-        std::snprintf(out, sizeof out, "byte %u", static_cast<unsigned>(static_cast<unsigned char>(c)));
+        std::snprintf(out, sizeof out, "byte %u%s", static_cast<unsigned>(static_cast<unsigned char>(c)),
+                      c == '\0' ? " (NUL)" : "");
+}
+
+// What a position line holds at a column, from 1.
+const char* Expected(std::size_t column)
+{
+    return column <= 64 ? "X, O or -" : column == 65 ? "a space" : "X or O to move";
+}
+
+bool Refuse(char (&problem)[88], std::size_t column, char c)
+{
+    char shown[16];
+    Shown(c, shown);
+    std::snprintf(problem, sizeof problem, "column %zu: %s is not %s", column, shown, Expected(column));
+    return false;
 }
 
 #if !defined(_WIN32)
@@ -228,31 +248,30 @@ bool ReadSolveLine(std::string_view line, engine::Position& position, char (&pro
         line.remove_suffix(1);
         --length;
     }
-    if (length != 66) {
+    // An editor's byte-order mark and the NUL bytes of UTF-16 or binary
+    // input are pointed at where they stand: the length they make hides them.
+    if (line.starts_with("\xEF\xBB\xBF")) {
+        std::snprintf(problem, sizeof problem, "column 1: bytes 239 187 191 are a UTF-8 byte-order mark, not %s",
+                      Expected(1));
+        return false;
+    }
+    bool nul = line.find('\0') != std::string_view::npos;
+    if (length != 66 && !nul) {
         std::snprintf(problem, sizeof problem,
                       "%zu characters, not 66: 64 cells of X, O or -, a space, and X or O to move", length);
         return false;
     }
     engine::Bitboard x = 0, o = 0;
-    for (int square = 0; square < 64; ++square) {
-        char c = line[static_cast<std::size_t>(square)];
-        if (c == 'X')
-            x |= engine::Bitboard{1} << square;
-        else if (c == 'O')
-            o |= engine::Bitboard{1} << square;
-        else if (c != '-') {
-            char shown[16];
-            Shown(c, shown);
-            std::snprintf(problem, sizeof problem, "column %d: %s is not X, O or -", square + 1, shown);
-            return false;
-        }
+    for (std::size_t i = 0; i < std::min<std::size_t>(line.size(), 66); ++i) {
+        char c = line[i];
+        if (i < 64 ? c != 'X' && c != 'O' && c != '-' : i == 64 ? c != ' ' : c != 'X' && c != 'O')
+            return Refuse(problem, i + 1, c);
+        if (i < 64 && c != '-')
+            (c == 'X' ? x : o) |= engine::Bitboard{1} << i;
     }
-    if (line[64] != ' ' || (line[65] != 'X' && line[65] != 'O')) {
-        int column = line[64] != ' ' ? 65 : 66;
-        char shown[16];
-        Shown(line[static_cast<std::size_t>(column - 1)], shown);
-        std::snprintf(problem, sizeof problem, "column %d: %s is not %s", column, shown,
-                      column == 65 ? "a space" : "X or O to move");
+    if (length != 66) {
+        std::snprintf(problem, sizeof problem, "column %zu: byte 0 (NUL) past the 66 characters of a position",
+                      line.find('\0') + 1);
         return false;
     }
     position = line[65] == 'X' ? engine::Position{x, o} : engine::Position{o, x};
@@ -264,7 +283,7 @@ bool AnswerSolveLine(engine::Engine& search, std::string_view line, char (&answe
     engine::Position position;
     char problem[88];
     if (!ReadSolveLine(line, position, problem, length)) {
-        std::snprintf(answer, sizeof answer, "error: %s\n", problem);
+        std::snprintf(answer, sizeof answer, "%s", problem);
         return false;
     }
     int best = -1;
@@ -277,9 +296,11 @@ bool AnswerSolveLine(engine::Engine& search, std::string_view line, char (&answe
     return true;
 }
 
-int AnswerLines(std::FILE* in, std::FILE* out, const engine::Engine& search, const LineAnswer& answerLine)
+int AnswerLines(std::FILE* in, std::FILE* out, std::FILE* err, const engine::Engine& search,
+                const LineAnswer& answerLine)
 {
     Progress progress(search);
+    std::uint64_t number = 0;
     // Enough to tell every line too long from a good one; the rest of a
     // long line is read, counted and dropped.
     char line[80];
@@ -300,12 +321,21 @@ int AnswerLines(std::FILE* in, std::FILE* out, const engine::Engine& search, con
             return Failed("read", errno);
         if (c == EOF && length == 0)
             break;
+        ++number;
         char answer[200];
         progress.Start();
-        good &= answerLine(std::string_view(line, kept), length, answer);
+        bool read = answerLine(std::string_view(line, kept), length, answer);
         progress.Stop();
+        good &= read;
+        // A refused line's reason goes where a command-line tool's
+        // complaints go, first; its answer is the word error, so that a
+        // program reading the answers still gets one for each line.
+        if (!read) {
+            std::fprintf(err, "shirokuro: line %" PRIu64 ": %s\n", number, answer);
+            std::fflush(err);
+        }
         errno = 0;
-        if (!Print(out, answer))
+        if (!Print(out, read ? answer : "error\n"))
             return Failed("write", errno);
         if (c == EOF)
             break;
@@ -313,9 +343,9 @@ int AnswerLines(std::FILE* in, std::FILE* out, const engine::Engine& search, con
     return good ? 0 : 1;
 }
 
-int RunSolve(engine::Engine& search, std::FILE* in, std::FILE* out)
+int RunSolve(engine::Engine& search, std::FILE* in, std::FILE* out, std::FILE* err)
 {
-    return AnswerLines(in, out, search, [&search](std::string_view line, std::size_t length, char (&answer)[200]) {
+    return AnswerLines(in, out, err, search, [&search](std::string_view line, std::size_t length, char (&answer)[200]) {
         char solved[96];
         bool good = AnswerSolveLine(search, line, solved, length);
         std::snprintf(answer, sizeof answer, "%s", solved);
@@ -346,8 +376,8 @@ int RunTool(const Settings& settings, const engine::Options& options)
             std::fputs("shirokuro: not enough memory for the search\n", stderr);
             return 1;
         }
-        return settings.mode == Mode::Solve ? RunSolve(search, stdin, stdout)
-                                            : RunAnalyse(search, stdin, stdout, settings.level);
+        return settings.mode == Mode::Solve ? RunSolve(search, stdin, stdout, stderr)
+                                            : RunAnalyse(search, stdin, stdout, stderr, settings.level);
     }
     case Mode::Game:
         break;

@@ -17,7 +17,8 @@ bool ReadSolveLine(std::string_view line, engine::Position& position, char (&pro
                    std::size_t length = std::string_view::npos);
 
 // The answer line for one --solve line, ending in a line feed: "36 4",
-// "pass -2", "end 0", or "error: ..." (then false).
+// "pass -2", "end 0"; or false and why the line is not a position, without
+// a line feed.
 bool AnswerSolveLine(engine::Engine& search, std::string_view line, char (&answer)[96],
                      std::size_t length = std::string_view::npos);
 
@@ -30,10 +31,11 @@ int RunTool(const Settings& settings, const engine::Options& search);
 void UseBinaryStreams();
 
 // The answer to one line (length as for ReadSolveLine), ending in a line
-// feed; false when the line was bad.
+// feed; false and the reason, without a line feed, when the line was bad.
 using LineAnswer = std::function<bool(std::string_view line, std::size_t length, char (&answer)[200])>;
 // Answers every line of in on out, each flushed at once, showing how far
-// search is on a terminal; 1 when a line was bad or a read or write failed
-// (then one line on standard error), else 0.
-int AnswerLines(std::FILE* in, std::FILE* out, const engine::Engine& search, const LineAnswer& answer);
-int RunSolve(engine::Engine& search, std::FILE* in, std::FILE* out);
+// search is on a terminal: a bad line with "error" there and "shirokuro:
+// line N: reason" on err before it. 1 when a line was bad or a read or
+// write failed (then one line on standard error), else 0.
+int AnswerLines(std::FILE* in, std::FILE* out, std::FILE* err, const engine::Engine& search, const LineAnswer& answer);
+int RunSolve(engine::Engine& search, std::FILE* in, std::FILE* out, std::FILE* err);

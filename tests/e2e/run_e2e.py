@@ -91,8 +91,12 @@ CASES = [
     Case("perft", args=["--perft", "5"]),
     Case("solve", lines("-O" + "X" * 62 + " X", "-O" + "X" * 62 + " O", "O" * 64 + " X",
                         "-O" + "X" * 62 + " X X", "-O" + "X" * 62 + " Y")
-         + b"\xff\x00" * 40000 + b"\n" + ("--" + "X" * 62 + " O").encode(),
-         args=["--solve"], status=1),
+         + b"\xff\x00" * 40000 + b"\n" + b"\xff" * 70000 + b"\n" + ("--" + "X" * 62 + " O").encode(),
+         args=["--solve"], status=1,
+         stderr=b"shirokuro: line 4: 68 characters, not 66: 64 cells of X, O or -, a space, and X or O to move\n"
+                b"shirokuro: line 5: column 66: 'Y' is not X or O to move\n"
+                b"shirokuro: line 6: column 1: byte 255 is not X, O or -\n"
+                b"shirokuro: line 7: 70000 characters, not 66: 64 cells of X, O or -, a space, and X or O to move\n"),
     Case("solve_stdout_full", lines("-O" + "X" * 62 + " X"), args=["--solve"], status=1, stdout_kind="devfull",
          golden=False, stderr=b"shirokuro: write error: No space left on device\n"),
     Case("help_stdout_closed", args=["--help"], status=1, stdout_kind="closed", golden=False,

@@ -45,7 +45,7 @@ TEST(AnalyseLine, Answers)
     }
     char answer[200];
     EXPECT_FALSE(AnswerAnalyseLine(search, std::string(63, '-') + " X", MaxLevel, answer));
-    EXPECT_STREQ(answer, "error: 65 characters, not 66: 64 cells of X, O or -, a space, and X or O to move\n");
+    EXPECT_STREQ(answer, "65 characters, not 66: 64 cells of X, O or -, a space, and X or O to move");
 }
 
 } // namespace
