@@ -67,7 +67,7 @@ unbroken run of the opponent's discs, which turn to the mover's colour. The
 side with more discs at the end wins.
 
 Each colour is played by a person at the keyboard or by the computer, which
-picks a random legal move or, at five levels of strength, searches for a
+picks a random legal move (level 0) or, at levels 1 to 7, searches for a
 good one, solving the last moves exactly. The prompts are Japanese; the
 program shows them in the terminal's own character set.")
 endif()
