@@ -9,11 +9,15 @@
 # Needs root on a Debian host (it installs debootstrap when missing).
 # ROOT must not exist yet; it stays afterwards for a look inside (the
 # mounts are undone) and is removed with rm -rf.
-# Usage: scripts/fresh-root-ci.sh [ROOT]     (default /var/tmp/freshroot)
-#        MIRROR=URL scripts/fresh-root-ci.sh  (another Debian mirror)
+# Usage: scripts/fresh-root-ci.sh [ROOT [COMMAND...]]
+#   ROOT defaults to /var/tmp/freshroot; a COMMAND (run in the clone, such
+#   as scripts/release.sh) replaces bash .ci/run. MIRROR=URL names another
+#   Debian mirror.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(realpath -m "${1:-/var/tmp/freshroot}")"
+shift $(($# > 0 ? 1 : 0))
+[ $# -gt 0 ] || set -- bash .ci/run
 
 [ "$(id -u)" -eq 0 ] || { echo "fresh-root-ci: run as root (debootstrap and chroot need it)" >&2; exit 1; }
 [ ! -e "$root" ] || { echo "fresh-root-ci: $root exists; remove it or name another" >&2; exit 1; }
@@ -55,9 +59,9 @@ echo "== fresh root: a clean clone of $(git rev-parse --short HEAD)"
 git bundle create "$root/tmp/shirokuro.bundle" HEAD 2>/dev/null
 in_root git -c advice.detachedHead=false clone -q /tmp/shirokuro.bundle /root/shirokuro
 
-echo "== fresh root: CI=true bash .ci/run </dev/null"
+echo "== fresh root: CI=true $* </dev/null"
 SECONDS=0
 status=0
-in_root CI=true sh -c 'cd /root/shirokuro && bash .ci/run' </dev/null 2>&1 || status=$?
-echo "== fresh root: .ci/run exited with $status after $((SECONDS / 60)) min $((SECONDS % 60)) s"
+in_root CI=true sh -c 'cd /root/shirokuro && exec "$@"' sh "$@" </dev/null 2>&1 || status=$?
+echo "== fresh root: $* exited with $status after $((SECONDS / 60)) min $((SECONDS % 60)) s"
 exit "$status"
