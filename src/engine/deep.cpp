@@ -45,7 +45,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     }
 
     Table& table = w.solver.table;
-    const int margin = w.solver.margin;
+    const Confidence& pass = w.solver.pass;
     int tableMove = -1;
     bool useTable = empties >= TableEmpties;
     if (useTable) {
@@ -55,7 +55,8 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
         int value;
         if (Probe(
                 table, own, opp, alpha, beta, [](const TableEntry&) { return true; },
-                [&](const TableEntry& e) { return e.exact || (margin && e.depth == -empties); }, value, tableMove))
+                [&](const TableEntry& e) { return e.sure == Exact || (pass.sure != Exact && e.sure == pass.sure); }, value,
+                tableMove))
             return value;
     }
 
@@ -70,7 +71,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     for (Candidate& c : std::span(list, n)) {
         // A reply already known to fail low cuts here at once.
         if (empties >= EtcEmpties) {
-            if (TableEntry e; table.Lookup(c.own, c.opp, e) && e.exact && -e.upper >= beta)
+            if (TableEntry e; table.Lookup(c.own, c.opp, e) && e.sure == Exact && -e.upper >= beta)
                 return -e.upper;
         }
         if (c.square == tableMove) {
@@ -81,19 +82,19 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     // An exact pass tries the table's move before ordering the others: it
     // mostly cuts, and then their keys are never needed. A selective pass
     // needs every estimate at once.
-    bool orderLater = tableFirst && !margin;
+    bool orderLater = tableFirst && pass.sure == Exact;
     if (!orderLater) {
         KeyMoves(w, list, n, empties, estimate);
         for (Candidate& c : std::span(list, n))
             if (c.square == tableMove)
                 c.key = INT_MIN;
-        if (margin && estimate > -Infinity) {
-            if (estimate >= TenthsPerDisc * beta + margin) {
-                table.Record(own, opp, -empties, false, alpha, beta, beta, -1);
+        if (pass.sure != Exact && estimate > -Infinity) {
+            if (estimate >= TenthsPerDisc * beta + pass.margin) {
+                table.Record(own, opp, empties, pass.sure, alpha, beta, beta, -1);
                 return beta;
             }
-            if (estimate <= TenthsPerDisc * alpha - margin) {
-                table.Record(own, opp, -empties, false, alpha, beta, alpha, -1);
+            if (estimate <= TenthsPerDisc * alpha - pass.margin) {
+                table.Record(own, opp, empties, pass.sure, alpha, beta, alpha, -1);
                 return alpha;
             }
         }
@@ -123,7 +124,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     if (w.Stopped())
         return 0;
     if (useTable)
-        table.Record(own, opp, margin ? -empties : empties, !margin, oldAlpha, beta, best.value, best.move);
+        table.Record(own, opp, empties, pass.sure, oldAlpha, beta, best.value, best.move);
     return best.value;
 }
 

@@ -8,7 +8,7 @@
 namespace engine {
 
 // The exact value if it lies strictly inside (alpha, beta), otherwise a
-// bound beyond the window; in a selective pass (w.solver.margin > 0) only
+// bound beyond the window; in a selective pass (w.solver.pass) only
 // an estimate. passed when the opponent has just passed.
 int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool passed);
 

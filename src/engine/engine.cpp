@@ -51,7 +51,7 @@ void Progress::Start()
 
 struct Engine::State {
     State(const Options& o, const Weights& w)
-        : options(o), weights(w), pool(o.threads), solver{table, weights, pool, options, progress}
+        : options(o), weights(w), pool(o.threads), solver{table, weights, pool, options, progress, {}, 0}
     {
         ready = table.Allocate(o.tableMegabytes);
     }

@@ -109,8 +109,8 @@ int Search(MiddleGame& m, Bitboard own, Bitboard opp, int depth, int alpha, int 
         // Its own entries only: exact ones count discs.
         int value;
         if (Probe(
-                m.table, own, opp, alpha, beta, [](const TableEntry& e) { return !e.exact; },
-                [depth](const TableEntry& e) { return e.depth >= depth; }, value, tableMove))
+                m.table, own, opp, alpha, beta, [](const TableEntry& e) { return e.sure != Exact; },
+                [depth](const TableEntry& e) { return e.sure == Evaluated && e.depth >= depth; }, value, tableMove))
             return value;
     }
 
@@ -152,7 +152,7 @@ int Search(MiddleGame& m, Bitboard own, Bitboard opp, int depth, int alpha, int 
             break;
     }
     if (depth >= 2)
-        m.table.Record(own, opp, depth, false, oldAlpha, beta, best.value, best.move);
+        m.table.Record(own, opp, depth, Evaluated, oldAlpha, beta, best.value, best.move);
     return best.value;
 }
 

@@ -45,7 +45,7 @@ int Windows(Solver& s, Bitboard own, Bitboard opp, int lower, int upper, int gue
         int beta = guess == lower ? guess + 1 : guess;
         guess = RootWindow(s, own, opp, beta - 1, beta);
         (guess < beta ? upper : lower) = guess;
-        if (!s.margin)
+        if (s.pass.sure == Exact)
             ShowBounds(s, lower, upper);
     }
     return lower;
@@ -80,9 +80,9 @@ int Estimate(Solver& s, Bitboard own, Bitboard opp, int lower, int upper)
     guess = std::clamp(guess, lower, upper);
     ShowBounds(s, lower, upper);
     if (empties >= s.options.selectiveEmpties) {
-        s.margin = SelectiveMargin;
+        s.pass = {1, SelectiveMargin};
         guess = Windows(s, own, opp, lower, upper, guess);
-        s.margin = 0;
+        s.pass = {};
     }
     return guess;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "engine/engine.h"
+#include "engine/table.h"
 
 namespace engine {
 
@@ -22,6 +23,16 @@ struct Progress {
     void Start();
 };
 
+// A pass of the solver: a selective one trusts the shallow searches of the
+// move order where they clear the window by margin tenths of a disc. Its
+// value is only a guess, and its table entries, as sure as the pass, order
+// the moves of the passes after it and settle windows only in passes as
+// sure. The last pass is exact.
+struct Confidence {
+    int sure = Exact;
+    int margin = 0;
+};
+
 // One engine's solving: shared by its threads, changed only between root
 // windows, while no helper runs.
 struct Solver {
@@ -30,11 +41,7 @@ struct Solver {
     Pool& pool;
     const Options& options;
     Progress& progress;
-    // The pass: a selective one trusts the shallow searches of the move
-    // order where they clear the window by margin tenths of a disc; its
-    // value is only a guess, and its entries, kept apart by a negative
-    // depth, only order the moves of the exact pass after it. 0: exact.
-    int margin = 0;
+    Confidence pass;
     // Positions visited by every solve, added when a window ends.
     std::uint64_t nodes = 0;
 };

@@ -49,7 +49,7 @@ std::uint64_t Pack(const TableEntry& e, std::uint32_t generation)
 std::uint64_t PackRest(const TableEntry& e)
 {
     return std::uint64_t{static_cast<std::uint8_t>(e.depth)} | std::uint64_t{static_cast<std::uint8_t>(e.move)} << 8 |
-           std::uint64_t{e.exact} << 16;
+           std::uint64_t{e.sure} << 16;
 }
 
 std::uint32_t CheckOf(std::uint64_t own, std::uint64_t opp, std::uint64_t fields, std::uint64_t rest)
@@ -70,7 +70,7 @@ bool Read(const Table::Slot& s, std::uint32_t generation, TableEntry& e)
          static_cast<std::int16_t>(fields >> 48),
          static_cast<std::int8_t>(rest),
          static_cast<std::int8_t>(rest >> 8),
-         (rest >> 16 & 1) != 0};
+         static_cast<std::uint8_t>(rest >> 16 & 7)};
     return true;
 }
 
@@ -100,6 +100,10 @@ int Find(const Table::Slot* pair, Bitboard own, Bitboard opp, std::uint32_t gene
             return i;
     return -1;
 }
+
+// What an entry is worth keeping: a selective pass's least, since the
+// exact passes after it replace it.
+int Work(int depth, int sure) { return sure == Evaluated || sure == Exact ? depth : -depth; }
 
 std::uint64_t MemoCheck(std::uint64_t own, std::uint64_t opp, std::uint32_t value, std::uint32_t generation)
 {
@@ -169,23 +173,23 @@ bool Table::Lookup(Bitboard own, Bitboard opp, TableEntry& entry) const
     return Find(&slots_[PairIndex(own, opp)], own, opp, generation_, entry) >= 0;
 }
 
-void Table::Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move)
+void Table::Record(Bitboard own, Bitboard opp, int depth, int sure, int alpha, int beta, int value, int move)
 {
     Slot* pair = &slots_[PairIndex(own, opp)];
     TableEntry e;
     int at = Find(pair, own, opp, generation_, e);
-    if (at < 0 || e.depth != depth || e.exact != exact) {
+    if (at < 0 || e.depth != depth || e.sure != sure) {
         if (at < 0) {
             // The first slot keeps the most work, the second the latest.
             TableEntry first;
-            if (!Read(pair[0], generation_, first) || first.depth <= depth) {
+            if (!Read(pair[0], generation_, first) || Work(first.depth, first.sure) <= Work(depth, sure)) {
                 Copy(pair[1], pair[0]);
                 at = 0;
             } else {
                 at = 1;
             }
         }
-        e = {own, opp, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1, exact};
+        e = {own, opp, INT16_MIN, INT16_MAX, static_cast<std::int8_t>(depth), -1, static_cast<std::uint8_t>(sure)};
     }
     if (value > alpha && value < beta)
         e.lower = e.upper = static_cast<std::int16_t>(value);

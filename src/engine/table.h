@@ -18,12 +18,18 @@
 
 namespace engine {
 
+// How sure an entry's bounds are: the middle game's hold for its plies
+// and its evaluation; a selective endgame pass's, on the final disc
+// difference, hold as far as its cuts are trusted, the more the surer the
+// pass; exact ones always.
+inline constexpr int Evaluated = 0, Exact = 7;
+
 struct TableEntry {
     Bitboard own, opp;
     std::int16_t lower, upper;
-    std::int8_t depth;  // plies searched, empty squares when exact, minus them when selective
+    std::int8_t depth;  // plies searched in the middle game, else the empty squares
     std::int8_t move;   // -1 when none
-    bool exact;         // bounds on the final disc difference, not on the evaluation
+    std::uint8_t sure;  // Evaluated (the middle game), a selective pass's 1 to Exact - 1, or Exact
 };
 
 // Whether the entry's bounds settle the value for window (alpha, beta);
@@ -70,7 +76,7 @@ public:
     bool Lookup(Bitboard own, Bitboard opp, TableEntry& entry) const;
     // Records what a search with window (alpha, beta) found. Each position
     // hashes to a pair of slots: one keeps the most work, one the latest.
-    void Record(Bitboard own, Bitboard opp, int depth, bool exact, int alpha, int beta, int value, int move);
+    void Record(Bitboard own, Bitboard opp, int depth, int sure, int alpha, int beta, int value, int move);
 
     // A value that depends on the position alone (and the weights), kept
     // for the rest of this generation in a small memo of its own.

@@ -15,7 +15,7 @@ using engine::Bitboard;
 
 struct Recorded {
     int depth;
-    bool exact;
+    int sure;
     int alpha, beta, value, move;
     int lower, upper;
 };
@@ -25,23 +25,23 @@ TEST(Table, EntriesComeBackAsRecorded)
     engine::Table table;
     ASSERT_TRUE(table.Allocate(engine::DefaultTableMegabytes));
     const Recorded cases[] = {
-        {20, true, -3, 5, 2, 37, 2, 2},                      // inside the window: exact
-        {7, true, -3, 5, 9, 0, 9, INT16_MAX},                // at or above beta: a lower bound
-        {63, true, -3, 5, -64, 63, INT16_MIN, -64},          // at or below alpha: an upper bound
-        {-22, false, 10, 11, 10, -1, INT16_MIN, 10},         // a selective pass's, no move
-        {12, false, -32000, 32000, -2500, 5, -2500, -2500},  // the middle game's, in its own units
+        {20, engine::Exact, -3, 5, 2, 37, 2, 2},                   // inside the window: exact
+        {7, engine::Exact, -3, 5, 9, 0, 9, INT16_MAX},             // at or above beta: a lower bound
+        {63, engine::Exact, -3, 5, -64, 63, INT16_MIN, -64},       // at or below alpha: an upper bound
+        {22, 3, 10, 11, 10, -1, INT16_MIN, 10},                    // a selective pass's, no move
+        {12, engine::Evaluated, -32000, 32000, -2500, 5, -2500, -2500},  // the middle game's, in its own units
     };
     table.NewSearch();
     for (const Recorded& c : cases) {
         SCOPED_TRACE(c.depth);
         Bitboard own = 0x0000001818000000ull ^ static_cast<Bitboard>(c.depth + 100), opp = 0x00FF000000000000ull;
-        table.Record(own, opp, c.depth, c.exact, c.alpha, c.beta, c.value, c.move);
+        table.Record(own, opp, c.depth, c.sure, c.alpha, c.beta, c.value, c.move);
         engine::TableEntry e{};
         ASSERT_TRUE(table.Lookup(own, opp, e));
         EXPECT_EQ(e.own, own);
         EXPECT_EQ(e.opp, opp);
         EXPECT_EQ(e.depth, c.depth);
-        EXPECT_EQ(e.exact, c.exact);
+        EXPECT_EQ(e.sure, c.sure);
         EXPECT_EQ(e.move, c.move);
         EXPECT_EQ(e.lower, c.lower);
         EXPECT_EQ(e.upper, c.upper);
@@ -84,7 +84,7 @@ TEST(Table, GrowingWithinASearchKeepsEntriesWhole)
     const Bitboard opp = 0x0000000000FF0000ull;
     for (int grown : {0, 1}) {
         for (int i = 0; i < 4096; ++i)
-            table.Record(own(i), opp, 20, true, -64, 64, i % 127 - 63, i % 64);
+            table.Record(own(i), opp, 20, engine::Exact, -64, 64, i % 127 - 63, i % 64);
         table.Fit(30);
         int found = 0;
         for (int i = 0; i < 4096; ++i) {
