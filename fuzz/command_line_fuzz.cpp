@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     Settings s = ParseCommandLine(static_cast<int>(argv.size()), argv.data(), error);
     std::string_view text = error.text;
     if (text.empty()) {
-        Require(s.level >= 0 && s.level <= MaxLevel);
+        Require(s.level >= 0 && s.level <= engine::MaxLevel);
         Require(s.seed == SeedFromTheClock || (s.seed >= 0 && s.seed <= MaxSeed));
         Require(s.perftDepth >= 0 && s.perftDepth <= MaxPerftDepth);
         Require(s.mode == Mode::Game || s.seed == SeedFromTheClock);

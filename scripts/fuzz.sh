@@ -7,7 +7,12 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 CXX=clang++ cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DSHIROKURO_FUZZ=ON -DSHIROKURO_TESTS=OFF -DSHIROKURO_WERROR=ON >/dev/null
-cmake --build build/fuzz -j "$(nproc)" >/dev/null
+# The build's output only when it fails: a compile error must not end CI silently.
+if ! cmake --build build/fuzz -j "$(nproc)" >build/fuzz/build.log 2>&1; then
+    tail -40 build/fuzz/build.log
+    echo "the fuzz targets did not build"
+    exit 1
+fi
 for target in input program command_line solve; do
     scratch=$(mktemp -d)
     echo "== fuzzing $target for $seconds s"
