@@ -28,16 +28,18 @@ void Park(std::atomic<std::uint32_t>& word, std::uint32_t seen)
 }
 void WakeAll(std::atomic<std::uint32_t>& word) { WakeByAddressAll(&word); }
 
+// A named function, not a lambda: 32-bit Windows wants the stdcall convention.
+DWORD WINAPI RunBody(LPVOID body)
+{
+    (*static_cast<std::function<void()>*>(body))();
+    return 0;
+}
+
 class OsThread {
 public:
     bool Start(std::function<void()>* body)
     {
-        handle_ = CreateThread(
-            nullptr, 0, [](LPVOID p) -> DWORD {
-                (*static_cast<std::function<void()>*>(p))();
-                return 0;
-            },
-            body, 0, nullptr);
+        handle_ = CreateThread(nullptr, 0, RunBody, body, 0, nullptr);
         return handle_ != nullptr;
     }
     void Join()
