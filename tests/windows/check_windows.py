@@ -11,6 +11,8 @@
   timed and the Linux program is replayed at every millisecond of that
   window; one of them must give the same bytes.
 - Lines trickling through a pipe, and a reader that has gone away.
+- The solver's threads: the pinned exact answers of 16 to 20 empty cells,
+  the same bytes on one thread and on four.
 
 Wine comes from the environment (WINEPREFIX, WINEDLLOVERRIDES, and the
 loader and server as SHIROKURO_WINE and SHIROKURO_WINESERVER). The
@@ -47,7 +49,7 @@ def lines(*texts):
 HUMAN_GAME = lines("M", "M", "35", "0", "n")
 
 
-def wine(exe, stdin, stdout="file", relay=False, trickle=0.0):
+def wine(exe, stdin, stdout="file", relay=False, trickle=0.0, args=()):
     """Runs exe once; returns (status, stdout bytes, stderr bytes, start, end)."""
     env = {k: v for k, v in os.environ.items() if not k.startswith(("LD_PRELOAD", "FAKETIME"))}
     env["WINEDEBUG"] = "-all,+relay" if relay else "-all"
@@ -68,7 +70,7 @@ def wine(exe, stdin, stdout="file", relay=False, trickle=0.0):
             out = subprocess.PIPE
         source = subprocess.PIPE if trickle else open(in_path, "rb")
         start = time.time()
-        process = subprocess.Popen([WINE, exe], stdin=source, stdout=out, stderr=subprocess.PIPE, env=env)
+        process = subprocess.Popen([WINE, exe, *args], stdin=source, stdout=out, stderr=subprocess.PIPE, env=env)
         for f in (source, out):
             if f is not subprocess.PIPE:
                 f.close()
@@ -177,6 +179,24 @@ def check_reader_gone(exe):
     assert status == 1 and not err, f"status {status}, stderr {err[:200]!r}"
 
 
+def check_solver_threads(exe):
+    pinned = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "engine", "pinned_answers.txt")
+    positions, expected = [], []
+    with open(pinned) as f:
+        for line in f:
+            if line.startswith("#"):
+                continue
+            cells, side, value, moves = line.split()[:4]
+            if 16 <= cells.count("-") <= 20:
+                positions.append(f"{cells} {side}")
+                expected.append(f"{moves.split(',')[0]} {value}")
+    stdin = "".join(p + "\n" for p in positions).encode()
+    want = "".join(e + "\n" for e in expected).encode()
+    for threads in ("1", "4"):
+        status, out, err, _, _ = wine(exe, stdin, args=("--solve", "--threads", threads))
+        assert status == 0 and not err and out == want, f"--threads {threads}: status {status}, {out!r}"
+
+
 def main():
     global MINGW
     parser = argparse.ArgumentParser()
@@ -198,6 +218,7 @@ def main():
          lambda: check_computer_game(exe, binary, lines("M", "C", "35", "0", "n"), "pipe")),
         ("trickled_pipe_input", lambda: check_trickled_input(exe)),
         ("stdout_reader_gone", lambda: check_reader_gone(exe)),
+        ("solver_threads", lambda: check_solver_threads(exe)),
     ]
     failed = 0
     for name, check in checks:
