@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "command_line.h"
+#include "cli/command_line.h"
 #include "engine/engine.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // outermost handler, or one of the other modes.
 #include <cstdio>
 
-#include "command_line.h"
+#include "cli/command_line.h"
 #include "console/process.h"
 #include "engine/engine.h"
 #include "game/game_loop.h"

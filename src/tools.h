@@ -7,7 +7,7 @@
 #include <functional>
 #include <string_view>
 
-#include "command_line.h"
+#include "cli/command_line.h"
 #include "engine/engine.h"
 
 // One --solve line (without its line feed; one trailing CR is dropped) as

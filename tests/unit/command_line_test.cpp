@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
+#include "cli/command_line.h"
 #include "engine/engine.h"
 
 namespace {
