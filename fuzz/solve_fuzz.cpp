@@ -9,7 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "tools.h"
+#include "cli/lines.h"
+#include "cli/solve.h"
 
 namespace {
 
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
             end = data.size();
         engine::Position p;
         char problem[88] = "";
-        bool read = ReadSolveLine(std::string_view(data).substr(at, end - at), p, problem);
+        bool read = ReadPositionLine(std::string_view(data).substr(at, end - at), p, problem);
         Require(read == (problem[0] == '\0'));
         if (read && 64 - std::popcount(p.own | p.opp) > MaxFuzzEmpties)
             return 0;

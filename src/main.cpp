@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/command_line.h"
+#include "cli/lines.h"
 #include "console/process.h"
 #include "engine/engine.h"
 #include "game/game_loop.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/solve.h"
 #include "engine/engine.h"
-#include "tools.h"
 
 namespace {
 

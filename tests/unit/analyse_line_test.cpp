@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "analyse.h"
+#include "cli/analyse.h"
 #include "engine/engine.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tools.h"
+#include "cli/solve.h"
 
 namespace {
 

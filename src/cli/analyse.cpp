@@ -1,9 +1,9 @@
-#include "analyse.h"
+#include "cli/analyse.h"
 
 #include <bit>
 
+#include "cli/lines.h"
 #include "engine/engine.h"
-#include "tools.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ bool AnswerAnalyseLine(engine::Engine& search, std::string_view line, int level,
 {
     engine::Position p;
     char problem[88];
-    if (!ReadSolveLine(line, p, problem, length)) {
+    if (!ReadPositionLine(line, p, problem, length)) {
         std::snprintf(answer, sizeof answer, "%s", problem);
         return false;
     }

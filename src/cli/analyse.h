@@ -7,13 +7,12 @@
 
 #include "engine/engine.h"
 
-// The answer line for one line in --solve's format (any number of empty
-// cells), ending in a line feed: the moves the level rates equally best
-// as ascending cells joined by commas (or pass, or end), a space and its
+// The answer line for one position line (any number of empty cells),
+// ending in a line feed: the moves the level rates equally best as
+// ascending cells joined by commas (or pass, or end), a space and its
 // estimate of the final disc difference for the side to move: "34,43 -2".
 // False and the reason, without a line feed, when the line is not a
-// position.
-// length is the whole line's when only its start was kept.
+// position. length is the whole line's when only its start was kept.
 bool AnswerAnalyseLine(engine::Engine& search, std::string_view line, int level, char (&answer)[200],
                        std::size_t length = std::string_view::npos);
 
