@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         Require(s.level >= 0 && s.level <= engine::MaxLevel);
         Require(s.seed == SeedFromTheClock || (s.seed >= 0 && s.seed <= MaxSeed));
         Require(s.perftDepth >= 0 && s.perftDepth <= MaxPerftDepth);
-        Require(s.mode == Mode::Game || s.seed == SeedFromTheClock);
-        Require(s.mode == Mode::Game || s.mode == Mode::Analyse || s.level == 0);
+        Require(s.mode == Mode::Play || s.seed == SeedFromTheClock);
+        Require(s.mode == Mode::Play || s.mode == Mode::Analyse || s.level == 0);
         return 0;
     }
     Require(text.starts_with("shirokuro: ") && text.ends_with(" (see 'shirokuro --help')\n"));

@@ -1,15 +1,11 @@
 // The process entry: the console services are ready from static
-// initialisation; read the command line, then run the game under the
-// outermost handler, or one of the other modes.
+// initialisation; read the command line, then run the mode it chose.
 #include <cstdio>
 
 #include "cli/command_line.h"
 #include "cli/lines.h"
-#include "console/process.h"
+#include "cli/modes.h"
 #include "engine/engine.h"
-#include "game/game_loop.h"
-#include "game/players.h"
-#include "tools.h"
 
 int main(int argc, char* argv[])
 {
@@ -24,10 +20,8 @@ int main(int argc, char* argv[])
     search.threads = settings.threads ? settings.threads : engine::DefaultThreads();
     if (settings.hashMegabytes)
         search.tableMegabytes = settings.hashMegabytes;
-    if (settings.mode != Mode::Game)
-        return RunTool(settings, search);
-    ComputerLevel = settings.level;
-    ComputerSearch = search;
-    StartSeed = settings.seed;
-    RunProcess(RunProgram);
+    const ModeRow& mode = ModeOf(settings.mode);
+    if (!mode.console)
+        UseBinaryStreams();
+    return mode.run(settings, search);
 }

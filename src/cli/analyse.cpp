@@ -57,3 +57,9 @@ int RunAnalyse(engine::Engine& search, std::FILE* in, std::FILE* out, std::FILE*
         return AnswerAnalyseLine(search, line, level, answer, length);
     });
 }
+
+int AnalyseMode(const Settings& settings, const engine::Options& options)
+{
+    engine::Engine search(options);
+    return SearchReady(search) ? RunAnalyse(search, stdin, stdout, stderr, settings.level) : 1;
+}

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "cli/command_line.h"
 #include "engine/engine.h"
 
 // The answer line for one position line (any number of empty cells),
@@ -19,3 +20,7 @@ bool AnswerAnalyseLine(engine::Engine& search, std::string_view line, int level,
 // Answers every line of in on out, a bad one as AnswerLines does; 1 when a
 // line was bad or a read or write failed, else 0.
 int RunAnalyse(engine::Engine& search, std::FILE* in, std::FILE* out, std::FILE* err, int level);
+
+// RunAnalyse on standard input and output at settings.level with the
+// search's table and threads; the exit status.
+int AnalyseMode(const Settings& settings, const engine::Options& search);

@@ -2,9 +2,10 @@
 
 #include <chrono>
 #include <cinttypes>
+#include <cstdio>
 #include <iterator>
 
-#include "engine/engine.h"
+#include "cli/lines.h"
 
 namespace {
 
@@ -44,13 +45,11 @@ engine::Position Read(const char* cells)
 
 } // namespace
 
-int RunBench(std::FILE* out)
+int BenchMode(const Settings&, const engine::Options&)
 {
     engine::Engine search;  // one thread, the default table
-    if (!search.Ready()) {
-        std::fputs("shirokuro: not enough memory for the search\n", stderr);
+    if (!SearchReady(search))
         return 1;
-    }
     auto start = std::chrono::steady_clock::now();
     for (const BenchPosition& b : Positions) {
         int moves[64], discs;
@@ -61,7 +60,7 @@ int RunBench(std::FILE* out)
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::uint64_t nodes = search.Nodes();
-    std::fprintf(out, "bench: %" PRIu64 " nodes, %.0f nodes/s (%zu positions, %.2f s)\n", nodes,
-                 seconds > 0 ? static_cast<double>(nodes) / seconds : 0.0, std::size(Positions), seconds);
-    return std::fflush(out) == 0 ? 0 : 1;
+    std::printf("bench: %" PRIu64 " nodes, %.0f nodes/s (%zu positions, %.2f s)\n", nodes,
+                seconds > 0 ? static_cast<double>(nodes) / seconds : 0.0, std::size(Positions), seconds);
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }

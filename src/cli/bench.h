@@ -2,7 +2,9 @@
 // count pins what the search does, the speed is for comparing machines.
 #pragma once
 
-#include <cstdio>
+#include "cli/command_line.h"
+#include "engine/engine.h"
 
-// Prints one line on out; the process's exit status.
-int RunBench(std::FILE* out);
+// Prints one line on standard output; the exit status. The search's
+// table and threads are its own, the same on every machine.
+int BenchMode(const Settings& settings, const engine::Options& search);

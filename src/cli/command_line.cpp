@@ -12,24 +12,24 @@ constexpr unsigned Bit(Mode m) { return 1u << static_cast<int>(m); }
 
 struct Option {
     std::string_view name;
-    Mode mode;            // what the option asks for; Game for a setting
+    Mode mode;            // what the option asks for; Play for a setting
     std::int32_t min, max;  // range of its value; max -1 when it takes none
     unsigned modes;       // the modes it can be part of
 };
 
-constexpr unsigned Searching = Bit(Mode::Game) | Bit(Mode::Solve) | Bit(Mode::Analyse);
+constexpr unsigned Searching = Bit(Mode::Play) | Bit(Mode::Solve) | Bit(Mode::Analyse);
 
 constexpr Option Options[] = {
-    {"--level", Mode::Game, 0, engine::MaxLevel, Bit(Mode::Game) | Bit(Mode::Analyse)},
-    {"--seed", Mode::Game, 0, MaxSeed, Bit(Mode::Game)},
+    {"--level", Mode::Play, 0, engine::MaxLevel, Bit(Mode::Play) | Bit(Mode::Analyse)},
+    {"--seed", Mode::Play, 0, MaxSeed, Bit(Mode::Play)},
     {"--perft", Mode::Perft, 0, MaxPerftDepth, Bit(Mode::Perft)},
     {"--solve", Mode::Solve, 0, -1, Bit(Mode::Solve)},
     {"--analyse", Mode::Analyse, 0, -1, Bit(Mode::Analyse)},
     {"--bench", Mode::Bench, 0, -1, Bit(Mode::Bench)},
     {"--help", Mode::Help, 0, -1, Bit(Mode::Help)},
     {"--version", Mode::Version, 0, -1, Bit(Mode::Version)},
-    {"--threads", Mode::Game, 1, MaxThreads, Searching},
-    {"--hash", Mode::Game, 1, MaxHashMegabytes, Searching},
+    {"--threads", Mode::Play, 1, MaxThreads, Searching},
+    {"--hash", Mode::Play, 1, MaxHashMegabytes, Searching},
 };
 
 // Builds the one line of a usage error in its fixed buffer.
@@ -132,7 +132,7 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
             }
         }
 
-        if (option->mode != Mode::Game)
+        if (option->mode != Mode::Play)
             settings.mode = option->mode;
         if (option->name == "--level")
             settings.level = value, levelGiven = true;

@@ -2,13 +2,14 @@
 // that it can take any bytes (and be fuzzed).
 //
 // Options are long only, as "--name value" or "--name=value"; each may be
-// given once. --perft, --bench, --help and --version each stand alone;
-// --level and --seed belong to a game, --level also to --analyse.
+// given once. The table of modes (cli/modes.h) says which option chooses
+// which mode and which settings go with it.
 #pragma once
 
 #include <cstdint>
 
-enum class Mode { Game, Perft, Solve, Analyse, Bench, Help, Version };
+// One row each in the table of modes, in its order.
+enum class Mode { Play, Perft, Solve, Analyse, Bench, Help, Version };
 
 inline constexpr int MaxPerftDepth = 14;
 inline constexpr std::int32_t MaxSeed = 86'399'999;  // the last millisecond of a day
@@ -16,13 +17,15 @@ inline constexpr std::int32_t SeedFromTheClock = -1;
 inline constexpr int MaxThreads = 256;
 inline constexpr int MaxHashMegabytes = 65536;
 
+// Every value is an std::int32_t, so that the table can say where each
+// option's value goes.
 struct Settings {
-    Mode mode = Mode::Game;
-    int level = 0;                       // 0: the random player; --analyse: MaxLevel unless given
+    Mode mode = Mode::Play;
+    std::int32_t level = 0;                // unless given, the mode's own: 0, the random player, in a game
     std::int32_t seed = SeedFromTheClock;  // else milliseconds after midnight UTC
-    int perftDepth = 0;
-    int threads = 0;         // 0: every core
-    int hashMegabytes = 0;   // 0: the engine's default
+    std::int32_t perftDepth = 0;
+    std::int32_t threads = 0;        // 0: every core
+    std::int32_t hashMegabytes = 0;  // 0: the engine's default
 };
 
 // One line for standard error, ending in a line feed; empty when the

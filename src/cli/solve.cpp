@@ -29,3 +29,9 @@ int RunSolve(engine::Engine& search, std::FILE* in, std::FILE* out, std::FILE* e
         return good;
     });
 }
+
+int SolveMode(const Settings&, const engine::Options& options)
+{
+    engine::Engine search(options);
+    return SearchReady(search) ? RunSolve(search, stdin, stdout, stderr) : 1;
+}

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "cli/command_line.h"
 #include "engine/engine.h"
 
 // The answer line for one position line, ending in a line feed: "36 4",
@@ -16,3 +17,7 @@ bool AnswerSolveLine(engine::Engine& search, std::string_view line, char (&answe
 // Answers every line of in on out, a bad one as AnswerLines does; 1 when a
 // line was bad or a read or write failed, else 0.
 int RunSolve(engine::Engine& search, std::FILE* in, std::FILE* out, std::FILE* err);
+
+// RunSolve on standard input and output with the search's table and
+// threads; the exit status.
+int SolveMode(const Settings& settings, const engine::Options& search);

@@ -26,10 +26,10 @@ TEST(CommandLine, GoodLines)
         int depth;
     };
     const Row rows[] = {
-        {{}, Mode::Game, 0, SeedFromTheClock, 0},
-        {{"--level", "3"}, Mode::Game, 3, SeedFromTheClock, 0},
-        {{"--seed=0", "--level=05"}, Mode::Game, 5, 0, 0},
-        {{"--level", "0", "--seed", "86399999"}, Mode::Game, 0, 86399999, 0},
+        {{}, Mode::Play, 0, SeedFromTheClock, 0},
+        {{"--level", "3"}, Mode::Play, 3, SeedFromTheClock, 0},
+        {{"--seed=0", "--level=05"}, Mode::Play, 5, 0, 0},
+        {{"--level", "0", "--seed", "86399999"}, Mode::Play, 0, 86399999, 0},
         {{"--perft", "14"}, Mode::Perft, 0, SeedFromTheClock, 14},
         {{"--perft=0"}, Mode::Perft, 0, SeedFromTheClock, 0},
         {{"--solve"}, Mode::Solve, 0, SeedFromTheClock, 0},
@@ -59,10 +59,10 @@ TEST(CommandLine, ThreadsAndHashGoWithAGameOrSolve)
         int threads, hash;
     };
     const Row rows[] = {
-        {{}, Mode::Game, 0, 0},
+        {{}, Mode::Play, 0, 0},
         {{"--solve", "--threads", "1"}, Mode::Solve, 1, 0},
         {{"--threads=256", "--solve", "--hash", "64"}, Mode::Solve, 256, 64},
-        {{"--level", "5", "--threads", "2", "--seed", "7"}, Mode::Game, 2, 0},
+        {{"--level", "5", "--threads", "2", "--seed", "7"}, Mode::Play, 2, 0},
         {{"--analyse", "--threads", "3"}, Mode::Analyse, 3, 0},
     };
     for (const Row& row : rows) {
@@ -117,7 +117,7 @@ TEST(CommandLine, BadLinesGiveOneLineNamingTheFault)
         Settings s = Parse(row.arguments, error);
         SCOPED_TRACE(testing::PrintToString(row.arguments));
         EXPECT_EQ(error.text, "shirokuro: " + row.message + help);
-        EXPECT_EQ(s.mode, Mode::Game);
+        EXPECT_EQ(s.mode, Mode::Play);
     }
 }
 

@@ -1,11 +1,6 @@
-#include "tools.h"
+#include "cli/help.h"
 
-#include <cinttypes>
-
-#include "cli/analyse.h"
-#include "cli/bench.h"
 #include "cli/lines.h"
-#include "cli/solve.h"
 
 #ifndef SHIROKURO_VERSION
 #define SHIROKURO_VERSION "unknown"
@@ -61,41 +56,15 @@ constexpr char HelpText[] =
     "--analyse could not read, or a failed read or write of standard input or\n"
     "output (then one line on standard error); 2 a bad command line.\n";
 
-// The side to move's discs are own, whatever colour it is.
-engine::Position StartPosition()
-{
-    auto bit = [](int cell) { return engine::Bitboard{1} << engine::SquareOfCell(cell); };
-    return {bit(44) | bit(55), bit(45) | bit(54)};
-}
-
 } // namespace
 
-int RunTool(const Settings& settings, const engine::Options& options)
+int HelpMode(const Settings&, const engine::Options&)
 {
-    UseBinaryStreams();
-    switch (settings.mode) {
-    case Mode::Help:
-        return PrintAll(HelpText);
-    case Mode::Bench:
-        return RunBench(stdout);
-    case Mode::Version:
-        return PrintAll("shirokuro " SHIROKURO_VERSION "\n"
-                        "Copyright (c) 2026 the shirokuro developers, MIT License, no warranty\n");
-    case Mode::Perft: {
-        char count[32];
-        std::snprintf(count, sizeof count, "%" PRIu64 "\n", engine::Perft(StartPosition(), settings.perftDepth));
-        return PrintAll(count);
-    }
-    case Mode::Solve:
-    case Mode::Analyse: {
-        engine::Engine search(options);
-        if (!SearchReady(search))
-            return 1;
-        return settings.mode == Mode::Solve ? RunSolve(search, stdin, stdout, stderr)
-                                            : RunAnalyse(search, stdin, stdout, stderr, settings.level);
-    }
-    case Mode::Game:
-        break;
-    }
-    return 2;
+    return PrintAll(HelpText);
+}
+
+int VersionMode(const Settings&, const engine::Options&)
+{
+    return PrintAll("shirokuro " SHIROKURO_VERSION "\n"
+                    "Copyright (c) 2026 the shirokuro developers, MIT License, no warranty\n");
 }
