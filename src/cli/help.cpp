@@ -1,6 +1,11 @@
 #include "cli/help.h"
 
+#include <algorithm>
+#include <string>
+#include <string_view>
+
 #include "cli/lines.h"
+#include "cli/modes.h"
 
 #ifndef SHIROKURO_VERSION
 #define SHIROKURO_VERSION "unknown"
@@ -8,42 +13,23 @@
 
 namespace {
 
-constexpr char HelpText[] =
-    "Usage: shirokuro [--level N] [--seed MS] [--threads N] [--hash MB]\n"
-    "       shirokuro --perft D\n"
-    "       shirokuro --solve [--threads N] [--hash MB]\n"
-    "       shirokuro --analyse [--level N] [--threads N] [--hash MB]\n"
-    "       shirokuro --bench | --help | --version\n"
-    "\n"
-    "Without options: the board game at the console, as always. Its prompts are\n"
-    "Japanese: a terminal shows them in its own character set; a file or a pipe\n"
-    "gets CP932 bytes and must send lines ending in CR LF (see shirokuro(6)).\n"
-    "\n"
-    "  --level N   strength of every computer player, 0 to 7: 0 (the default)\n"
-    "              picks a random legal move, 7 plays the strongest\n"
-    "  --seed MS   start the random source as if the clock read MS milliseconds\n"
-    "              after midnight UTC (0 to 86399999), to replay a game\n"
-    "  --perft D   print the number of leaves D plies (0 to 14) from the start\n"
-    "  --solve     read positions from standard input, one a line: the 64 cells\n"
-    "              11..18, 21..28, ..., 81..88 as X, O or -, a space, and X or O\n"
-    "              to move (a CR before the line feed is ignored); print a best\n"
-    "              move (the lowest cell among equals, or pass or end) and the\n"
-    "              exact final disc difference for the side to move. Any number\n"
-    "              of empty cells; the time grows about threefold with each one\n"
-    "  --analyse   read positions as --solve does; print the moves the level\n"
-    "              (--level, default 7) rates equally best, in ascending cells\n"
-    "              joined by commas (or pass or end), and its estimate of the\n"
-    "              final disc difference for the side to move (exact where the\n"
-    "              level plays exactly)\n"
-    "  --threads N threads for exact solving, 1 to 256 (default: every core);\n"
-    "              answers and games do not depend on it\n"
-    "  --hash MB   the search's table in MiB, 1 to 65536 (default 128)\n"
-    "  --bench     search a fixed set of positions on one thread and print the\n"
-    "              positions visited (which pins what the search does) and the\n"
-    "              speed\n"
-    "  --help      print this help\n"
-    "  --version   print the version\n"
-    "\n"
+// An option and its value in --help's list take this many columns after
+// two spaces; its lines follow, each under the first.
+constexpr std::size_t LabelWidth = 12;
+
+constexpr bool LabelsFit()
+{
+    for (const SettingRow& s : SettingRows)
+        if (s.option.size() + 1 + s.value.size() >= LabelWidth)
+            return false;
+    for (const ModeRow& m : Modes)
+        if (m.option.size() + 1 + m.value.size() >= LabelWidth)
+            return false;
+    return true;
+}
+static_assert(LabelsFit());
+
+constexpr char Closing[] =
     "A value may also follow an equals sign (--level=3). --level and --seed go\n"
     "together, --level also with --analyse, --threads and --hash with a game,\n"
     "--solve or --analyse; every other option stands alone.\n"
@@ -56,11 +42,62 @@ constexpr char HelpText[] =
     "--analyse could not read, or a failed read or write of standard input or\n"
     "output (then one line on standard error); 2 a bad command line.\n";
 
+std::string Label(std::string_view option, std::string_view value)
+{
+    std::string label(option);
+    if (!value.empty())
+        label.append(" ").append(value);
+    return label;
+}
+
+void AddOption(std::string& text, std::string_view option, std::string_view value, std::string_view help)
+{
+    std::string label = Label(option, value);
+    text.append("  ").append(label).append(LabelWidth - label.size(), ' ');
+    for (std::size_t at = 0, end; at <= help.size(); at = end + 1) {
+        end = std::min(help.find('\n', at), help.size());
+        if (at > 0)
+            text.append(2 + LabelWidth, ' ');
+        text.append(help.substr(at, end - at)).append("\n");
+    }
+}
+
+std::string HelpText()
+{
+    // A usage line a mode: its option, then the settings that go with it.
+    // Modes that take nothing else share a line.
+    std::string text;
+    bool sharing = false;
+    for (const ModeRow& mode : Modes) {
+        std::string line = Label(mode.option, mode.value);
+        for (const SettingRow& s : SettingRows)
+            if (mode.settings & Takes({s.setting}))
+                line.append(line.empty() ? "" : " ").append("[").append(Label(s.option, s.value)).append("]");
+        bool alone = line == mode.option;
+        if (alone && sharing)
+            text.replace(text.size() - 1, 1, " | ");
+        else
+            text.append(text.empty() ? "Usage: shirokuro " : "       shirokuro ");
+        text.append(line).append("\n");
+        sharing = alone;
+    }
+    text.append("\n").append(ModeOf(Mode::Play).help).append("\n\n");
+    // Each mode's option, and after it the settings listed there.
+    for (const ModeRow& mode : Modes) {
+        if (!mode.option.empty())
+            AddOption(text, mode.option, mode.value, mode.help);
+        for (const SettingRow& s : SettingRows)
+            if (s.listedAfter == mode.mode)
+                AddOption(text, s.option, s.value, s.help);
+    }
+    return text.append("\n").append(Closing);
+}
+
 } // namespace
 
 int HelpMode(const Settings&, const engine::Options&)
 {
-    return PrintAll(HelpText);
+    return PrintAll(HelpText().c_str());
 }
 
 int VersionMode(const Settings&, const engine::Options&)
