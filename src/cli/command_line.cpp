@@ -1,36 +1,42 @@
 #include "cli/command_line.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <iterator>
 #include <string_view>
 
-#include "engine/engine.h"
+#include "cli/modes.h"
 
 namespace {
 
-constexpr unsigned Bit(Mode m) { return 1u << static_cast<int>(m); }
-
+// An option as the parser meets it: one that chooses a mode, or a setting.
 struct Option {
     std::string_view name;
-    Mode mode;            // what the option asks for; Play for a setting
-    std::int32_t min, max;  // range of its value; max -1 when it takes none
-    unsigned modes;       // the modes it can be part of
+    std::int32_t min = 0, max = 0;
+    std::int32_t Settings::*field = nullptr;  // where its value goes; null when it takes none
+    const ModeRow* chooses = nullptr;         // null for a setting
+    unsigned modes = 0;                       // the modes it can be part of
 };
 
-constexpr unsigned Searching = Bit(Mode::Play) | Bit(Mode::Solve) | Bit(Mode::Analyse);
+constexpr unsigned Bit(Mode m) { return 1u << static_cast<int>(m); }
 
-constexpr Option Options[] = {
-    {"--level", Mode::Play, 0, engine::MaxLevel, Bit(Mode::Play) | Bit(Mode::Analyse)},
-    {"--seed", Mode::Play, 0, MaxSeed, Bit(Mode::Play)},
-    {"--perft", Mode::Perft, 0, MaxPerftDepth, Bit(Mode::Perft)},
-    {"--solve", Mode::Solve, 0, -1, Bit(Mode::Solve)},
-    {"--analyse", Mode::Analyse, 0, -1, Bit(Mode::Analyse)},
-    {"--bench", Mode::Bench, 0, -1, Bit(Mode::Bench)},
-    {"--help", Mode::Help, 0, -1, Bit(Mode::Help)},
-    {"--version", Mode::Version, 0, -1, Bit(Mode::Version)},
-    {"--threads", Mode::Play, 1, MaxThreads, Searching},
-    {"--hash", Mode::Play, 1, MaxHashMegabytes, Searching},
-};
+// Every option the table of modes names; a game has none of its own.
+constexpr auto Options = [] {
+    std::array<Option, std::size(Modes) - 1 + std::size(SettingRows)> options{};
+    std::size_t n = 0;
+    for (const ModeRow& mode : Modes)
+        if (!mode.option.empty())
+            options[n++] = {mode.option, mode.min, mode.max, mode.field, &mode, Bit(mode.mode)};
+    for (const SettingRow& s : SettingRows) {
+        options[n] = {s.option, s.min, s.max, s.field, nullptr, 0};
+        for (const ModeRow& mode : Modes)
+            if (mode.settings & Takes({s.setting}))
+                options[n].modes |= Bit(mode.mode);
+        ++n;
+    }
+    return options;
+}();
 
 // Builds the one line of a usage error in its fixed buffer.
 class Message {
@@ -89,7 +95,6 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
     const Option* seen[std::size(Options)];
     std::size_t seenCount = 0;
     unsigned modes = ~0u;  // those every option so far can be part of
-    bool levelGiven = false;
 
     for (int i = 1; i < argc; ++i) {
         std::string_view argument = argv[i];
@@ -116,7 +121,7 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
 
         bool attached = name.size() < argument.size();
         std::int32_t value = 0;
-        if (option->max < 0) {
+        if (option->field == nullptr) {
             if (attached)
                 return (message << "shirokuro: option '" << option->name << "' takes no value").Fail();
         } else {
@@ -132,20 +137,12 @@ Settings ParseCommandLine(int argc, const char* const* argv, UsageError& error)
             }
         }
 
-        if (option->mode != Mode::Play)
-            settings.mode = option->mode;
-        if (option->name == "--level")
-            settings.level = value, levelGiven = true;
-        else if (option->name == "--seed")
-            settings.seed = value;
-        else if (option->name == "--threads")
-            settings.threads = value;
-        else if (option->name == "--hash")
-            settings.hashMegabytes = value;
-        else if (option->mode == Mode::Perft)
-            settings.perftDepth = value;
+        if (option->chooses)
+            settings.mode = option->chooses->mode;
+        if (option->field)
+            settings.*option->field = value;
     }
-    if (settings.mode == Mode::Analyse && !levelGiven)
-        settings.level = engine::MaxLevel;
+    if (std::none_of(seen, seen + seenCount, [](const Option* o) { return o->field == &Settings::level; }))
+        settings.level = ModeOf(settings.mode).level;
     return settings;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/modes.h"
 #include "engine/engine.h"
 
 namespace {
@@ -73,6 +74,38 @@ TEST(CommandLine, ThreadsAndHashGoWithAGameOrSolve)
         EXPECT_EQ(s.mode, row.mode);
         EXPECT_EQ(s.threads, row.threads);
         EXPECT_EQ(s.hashMegabytes, row.hash);
+    }
+}
+
+// A new row is followed without more: its option chooses its mode, with
+// each setting it takes (the value landing in its field) and no other.
+TEST(CommandLine, FollowsTheTableOfModes)
+{
+    for (const ModeRow& mode : Modes) {
+        std::vector<std::string> chosen;
+        if (!mode.option.empty())
+            chosen.push_back(std::string(mode.option) + (mode.field ? "=" + std::to_string(mode.max) : ""));
+        UsageError error;
+        Settings s = Parse(chosen, error);
+        EXPECT_STREQ(error.text, "") << mode.option;
+        EXPECT_EQ(s.mode, mode.mode) << mode.option;
+        EXPECT_EQ(s.level, mode.level) << mode.option;
+        for (const SettingRow& setting : SettingRows) {
+            std::vector<std::string> arguments = chosen;
+            arguments.push_back(std::string(setting.option) + "=" + std::to_string(setting.max));
+            s = Parse(arguments, error);
+            SCOPED_TRACE(testing::PrintToString(arguments));
+            if (!(mode.settings & Takes({setting.setting}))) {
+                EXPECT_NE(std::string(error.text).find("cannot be combined"), std::string::npos);
+                continue;
+            }
+            EXPECT_STREQ(error.text, "");
+            EXPECT_EQ(s.mode, mode.mode);
+            EXPECT_EQ(s.*setting.field, setting.max);
+            if (mode.field) {
+                EXPECT_EQ(s.*mode.field, mode.max);
+            }
+        }
     }
 }
 
