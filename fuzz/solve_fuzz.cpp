@@ -1,7 +1,9 @@
 // Arbitrary bytes as the input of --solve: one answer line per input line,
 // each "error" or a move and a difference, and for each "error" a line on
 // standard error with that line's number. Inputs holding a position with
-// many empty cells are only read, not solved, to keep runs short.
+// many empty cells are not solved, to keep runs short: level 1 of
+// --analyse answers each of their lines instead, any number of moves.
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/analyse.h"
 #include "cli/lines.h"
 #include "cli/solve.h"
 
@@ -53,8 +56,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
         char problem[88] = "";
         bool read = ReadPositionLine(std::string_view(data).substr(at, end - at), p, problem);
         Require(read == (problem[0] == '\0'));
-        if (read && 64 - std::popcount(p.own | p.opp) > MaxFuzzEmpties)
+        if (read && 64 - std::popcount(p.own | p.opp) > MaxFuzzEmpties) {
+            static engine::Engine analyse;
+            for (std::size_t from = 0; from < data.size();) {
+                std::size_t to = std::min(data.find('\n', from), data.size());
+                char answer[200];
+                bool answered = AnswerAnalyseLine(analyse, std::string_view(data).substr(from, to - from), 1, answer);
+                std::string_view text(answer);
+                Require(answered == text.ends_with('\n'));
+                from = to + 1;
+            }
             return 0;
+        }
         good &= read;
         ++lines;
         at = end + 1;
