@@ -51,7 +51,8 @@ inline constexpr SettingRow SettingRows[] = {
      "threads for exact solving, 1 to 256 (default: every core);\n"
      "answers and games do not depend on it"},
     {Setting::Hash, "--hash", "MB", 1, MaxHashMegabytes, &Settings::hashMegabytes, Mode::Analyse,
-     "the search's table in MiB, 1 to 65536 (default 128)"},
+     "the search's table in MiB, 1 to 65536 (default 128); less\n"
+     "than 128 may change a game's moves and --analyse's estimates"},
 };
 
 struct ModeRow {
