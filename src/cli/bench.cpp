@@ -60,7 +60,8 @@ int BenchMode(const Settings&, const engine::Options&)
     }
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::uint64_t nodes = search.Nodes();
-    std::printf("bench: %" PRIu64 " nodes, %.0f nodes/s (%zu positions, %.2f s)\n", nodes,
-                seconds > 0 ? static_cast<double>(nodes) / seconds : 0.0, std::size(Positions), seconds);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    char line[120];
+    std::snprintf(line, sizeof line, "bench: %" PRIu64 " nodes, %.0f nodes/s (%zu positions, %.2f s)\n", nodes,
+                  seconds > 0 ? static_cast<double>(nodes) / seconds : 0.0, std::size(Positions), seconds);
+    return PrintAll(line);
 }
