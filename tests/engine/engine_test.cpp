@@ -351,3 +351,28 @@ TEST(Engine, MovesThatMirrorEachOtherAreEqualAtEveryLevel)
     }
     EXPECT_GE(checked, 8);
 }
+
+// The progress report is each search's own: a middle-game search after an
+// exact one shows its depth, the whole value range and only its own
+// positions, not the solve's.
+TEST(Engine, StatusStartsAfreshForEachSearch)
+{
+    engine::Engine search;
+    Position solved = FromCells("-XXXXXX---XOOX--XXXXOOXXOOOOXOX--OOXOXX--OOOXXX---OXOO---OOOOO--");
+    int value = search.Solve(solved, nullptr);
+    engine::SearchStatus exact = search.Status();
+    EXPECT_EQ(exact.depth, 0);
+    EXPECT_EQ(exact.lower, value);
+    EXPECT_EQ(exact.upper, value);
+    EXPECT_GT(exact.nodes, 0u);
+
+    Position middle = FromCells("--XXXX---XXOOX-XOXXOOOXXOOXXOOOXO-------------------------------");
+    std::uint64_t before = search.Nodes();
+    int moves[64], discs;
+    search.Analyse(middle, 5, moves, discs);
+    engine::SearchStatus estimate = search.Status();
+    EXPECT_GT(estimate.depth, 0);
+    EXPECT_EQ(estimate.lower, -64);
+    EXPECT_EQ(estimate.upper, 64);
+    EXPECT_LE(estimate.nodes, search.Nodes() - before);  // reported every so many
+}
