@@ -7,14 +7,18 @@
 // (four random plies, then level 1 against level 2). "file:PATH" solves
 // the positions --print wrote there (--solve lines, X to move). "games:N"
 // instead times every move of the top level in N games against the random
-// player, "games:N:LEVEL" of another level. --tune NAME=VALUE sets one of
-// the engine's options: parallel, split or selective (empty squares).
+// player, "games:N:LEVEL" of another level. "sigma:KIND:FROM:TO:COUNT"
+// prints how far the move order's estimate lies from the exact value, by
+// empty squares (the selective passes' unit of margin). --tune NAME=VALUE
+// sets one of the engine's options: parallel, split, selective or deep
+// (empty squares).
 // SOLVE_BENCH_ORDER=FILE orders the solver's moves by the trainer's
 // weights file FILE (written with --order 1) instead of the built-in ones;
 // SOLVE_BENCH_MB sets the table's size.
 #include <algorithm>
 #include <bit>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -25,7 +29,13 @@
 #include <sys/resource.h>
 
 #include "engine/engine.h"
+#include "engine/movegen.h"
+#include "engine/order.h"
 #include "engine/patterns.h"
+#include "engine/score.h"
+#include "engine/solver.h"
+#include "engine/table.h"
+#include "engine/threads.h"
 
 namespace {
 
@@ -96,6 +106,32 @@ std::vector<Position> Read(const char* path)
     return out;
 }
 
+// How far the solver's shallow estimate of a position (tenths of a disc,
+// as its move order and its selective cuts see it) lies from the exact
+// value: the root mean square of the difference, in tenths.
+double EstimateError(Engine& search, const std::vector<Position>& positions)
+{
+    Table table;
+    Pool pool(1);
+    Options options;
+    Progress progress;
+    if (!table.Allocate(64))
+        std::exit(1);
+    Solver solver{table, Weights::Builtin(), pool, options, progress, {}, 0};
+    double sum = 0;
+    for (const Position& p : positions) {
+        CandidateList list;
+        int n = ListCandidates(p.own, p.opp, LegalMoves(p), list);
+        Worker w(solver);
+        table.NewSearch();
+        int estimate = -Infinity;
+        KeyMoves(w, list, n, Empties(p), estimate);
+        double error = 10.0 * search.Solve(p, nullptr) - estimate;
+        sum += error * error;
+    }
+    return std::sqrt(sum / static_cast<double>(positions.size()));
+}
+
 // Sets one of the engine's options by name; false for a name it does not know.
 bool Tune(Options& options, const std::string& setting)
 {
@@ -105,7 +141,7 @@ bool Tune(Options& options, const std::string& setting)
     if (equals == std::string::npos)
         return false;
     for (auto [key, field] : {std::pair{"parallel", &Options::parallelEmpties}, {"split", &Options::splitEmpties},
-                              {"selective", &Options::selectiveEmpties}})
+                              {"selective", &Options::selectiveEmpties}, {"deep", &Options::deepEmpties}})
         if (name == key) {
             options.*field = value;
             return true;
@@ -136,7 +172,7 @@ int main(int argc, char** argv)
         if (arg == "--threads")
             options.threads = std::atoi(argv[++i]);
         else if (arg == "--tune" && !Tune(options, argv[++i])) {
-            std::fprintf(stderr, "solve_bench: no option '%s' to tune (parallel, split, selective)\n", argv[i]);
+            std::fprintf(stderr, "solve_bench: no option '%s' to tune (parallel, split, selective, deep)\n", argv[i]);
             return 2;
         }
     }
@@ -164,6 +200,18 @@ int main(int argc, char** argv)
         }
         if ((arg == "--threads" || arg == "--tune") && i + 1 < argc) {
             ++i;  // read above
+            continue;
+        }
+        if (arg.starts_with("sigma:")) {
+            // sigma:KIND:FROM:TO:COUNT, the estimate's error by empty squares.
+            char kind[16];
+            int from, to, count;
+            if (std::sscanf(arg.c_str() + 6, "%15[^:]:%d:%d:%d", kind, &from, &to, &count) != 4)
+                return 2;
+            for (int e = from; e <= to; ++e)
+                std::printf("%s %d: estimate error %.0f tenths over %d positions\n", kind, e,
+                            EstimateError(search, Positions(search, std::string(kind) == "levels", e, count)), count);
+            std::fflush(stdout);
             continue;
         }
         if (arg.starts_with("games:")) {

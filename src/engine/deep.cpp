@@ -55,8 +55,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
         int value;
         if (Probe(
                 table, own, opp, alpha, beta, [](const TableEntry&) { return true; },
-                [&](const TableEntry& e) { return e.sure == Exact || (pass.sure != Exact && e.sure == pass.sure); }, value,
-                tableMove))
+                [&](const TableEntry& e) { return e.sure >= pass.sure; }, value, tableMove))
             return value;
     }
 
@@ -89,11 +88,12 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
             if (c.square == tableMove)
                 c.key = INT_MIN;
         if (pass.sure != Exact && estimate > -Infinity) {
-            if (estimate >= TenthsPerDisc * beta + pass.margin) {
+            int margin = pass.sigmas ? pass.sigmas * EstimateError(empties) / 10 : pass.margin;
+            if (estimate >= TenthsPerDisc * beta + margin) {
                 table.Record(own, opp, empties, pass.sure, alpha, beta, beta, -1);
                 return beta;
             }
-            if (estimate <= TenthsPerDisc * alpha - pass.margin) {
+            if (estimate <= TenthsPerDisc * alpha - margin) {
                 table.Record(own, opp, empties, pass.sure, alpha, beta, alpha, -1);
                 return alpha;
             }

@@ -47,6 +47,9 @@ void Progress::Start()
     depth.store(0, std::memory_order_relaxed);
     lower.store(-MaxDiscs, std::memory_order_relaxed);
     upper.store(MaxDiscs, std::memory_order_relaxed);
+    percent.store(100, std::memory_order_relaxed);
+    donePercent.store(0, std::memory_order_relaxed);
+    doneMove.store(-1, std::memory_order_relaxed);
 }
 
 struct Engine::State {
@@ -153,8 +156,9 @@ int Engine::Score(const Position& p, int depth, Style style)
 SearchStatus Engine::Status() const
 {
     const Progress& s = state_->progress;
-    return {s.nodes.load(std::memory_order_relaxed), s.depth.load(std::memory_order_relaxed),
-            s.lower.load(std::memory_order_relaxed), s.upper.load(std::memory_order_relaxed)};
+    auto get = [](const auto& a) { return a.load(std::memory_order_relaxed); };
+    return {get(s.nodes),   get(s.depth),        get(s.lower),     get(s.upper),
+            get(s.percent), get(s.donePercent), get(s.doneValue), get(s.doneMove)};
 }
 
 std::uint64_t Engine::Nodes() const { return state_->solver.nodes + state_->middleGameNodes; }

@@ -61,8 +61,10 @@ struct Options {
     // Positions with fewer empty squares are solved on one thread, and
     // nodes with fewer are not shared among threads (tests lower them).
     int parallelEmpties = 12, splitEmpties = 12;
-    // From so many empty squares a selective pass comes before the exact.
-    int selectiveEmpties = 16;
+    // From so many empty squares a selective pass comes before the exact,
+    // and from deepEmpties a middle-game guess and passes of growing
+    // confidence.
+    int selectiveEmpties = 16, deepEmpties = 27;
 };
 
 // Every core the machine reports.
@@ -76,6 +78,11 @@ struct SearchStatus {
     std::uint64_t nodes;
     int depth;
     int lower, upper;
+    // While solving: how sure (in percent) the pass under way is, 100 when
+    // exact; and the last pass done, if any (its percent, else 0), its value
+    // and its move (a square, or -1).
+    int percent;
+    int donePercent, doneValue, doneMove;
 };
 
 class Weights;

@@ -1,8 +1,10 @@
 #include "engine/root.h"
 
 #include <algorithm>
+#include <span>
 
 #include "engine/deep.h"
+#include "engine/middlegame.h"
 #include "engine/order.h"
 #include "engine/score.h"
 #include "engine/table.h"
@@ -12,8 +14,16 @@ namespace engine {
 
 namespace {
 
-// The selective pass's margin.
-constexpr int SelectiveMargin = 8 * TenthsPerDisc;
+// The selective pass before the exact one, from the options' selective
+// empties (16) on: its margin.
+constexpr Confidence Selective{1, 8 * TenthsPerDisc, 0, 90};
+// From the options' deep empties a solve first searches the middle game,
+// and then goes through selective passes of growing confidence (margins in
+// standard deviations of the estimate's error), each starting from the
+// last one's value, with its table entries to order the moves.
+constexpr Confidence DeepPasses[] = {{1, 0, 10, 84}, {2, 0, 16, 95}, {3, 0, 26, 99}};
+// Plies of that middle-game search.
+constexpr int MiddleGameDepth(int empties) { return std::clamp(empties - 14, 8, 14); }
 
 // A window at the root, on every thread when the position is big enough.
 int RootWindow(Solver& s, Bitboard own, Bitboard opp, int alpha, int beta)
@@ -65,6 +75,17 @@ int FirstReaching(Solver& s, const Candidate* list, int n, int beta, int& best)
     return -1;
 }
 
+// A first guess at the value: the middle game's search over the learned
+// evaluation, rounded to discs.
+int MiddleGameGuess(Solver& s, Bitboard own, Bitboard opp, int empties)
+{
+    MiddleGame m{s.weights, s.table, s.progress};
+    int value = ScoreByDepth(m, {own, opp}, MiddleGameDepth(empties), Style::Selective);
+    s.nodes += m.nodes;
+    s.progress.depth.store(0, std::memory_order_relaxed);
+    return DiscsOfScore(value);
+}
+
 // A first guess at the value in [lower, upper]: a shallow search, then
 // from the options' selective empties on the selective windows' value.
 int Estimate(Solver& s, Bitboard own, Bitboard opp, int lower, int upper)
@@ -72,7 +93,10 @@ int Estimate(Solver& s, Bitboard own, Bitboard opp, int lower, int upper)
     int empties = Count(~(own | opp));
     s.table.Fit(empties);
     int guess = 0;
-    if (empties >= s.options.parallelEmpties) {
+    bool deep = empties >= std::max(s.options.deepEmpties, s.options.selectiveEmpties);
+    if (deep) {
+        guess = MiddleGameGuess(s, own, opp, empties);
+    } else if (empties >= s.options.parallelEmpties) {
         Worker w(s);
         guess = Guess(w, own, opp);
         s.nodes += w.nodes;
@@ -80,9 +104,18 @@ int Estimate(Solver& s, Bitboard own, Bitboard opp, int lower, int upper)
     guess = std::clamp(guess, lower, upper);
     ShowBounds(s, lower, upper);
     if (empties >= s.options.selectiveEmpties) {
-        s.pass = {1, SelectiveMargin};
-        guess = Windows(s, own, opp, lower, upper, guess);
+        std::span<const Confidence> passes = deep ? std::span(DeepPasses) : std::span(&Selective, 1);
+        for (const Confidence& pass : passes) {
+            s.pass = pass;
+            s.progress.percent.store(pass.percent, std::memory_order_relaxed);
+            guess = Windows(s, own, opp, lower, upper, guess);
+            TableEntry root;
+            s.progress.doneValue.store(guess, std::memory_order_relaxed);
+            s.progress.doneMove.store(s.table.Lookup(own, opp, root) ? root.move : -1, std::memory_order_relaxed);
+            s.progress.donePercent.store(pass.percent, std::memory_order_relaxed);
+        }
         s.pass = {};
+        s.progress.percent.store(100, std::memory_order_relaxed);
     }
     return guess;
 }

@@ -19,18 +19,22 @@ struct Split;
 struct Progress {
     std::atomic<std::uint64_t> nodes{0};
     std::atomic<int> depth{0}, lower{-64}, upper{64};
+    // The pass under way, and the last one done: how sure, its value and move.
+    std::atomic<int> percent{100}, donePercent{0}, doneValue{0}, doneMove{-1};
 
     void Start();
 };
 
 // A pass of the solver: a selective one trusts the shallow searches of the
-// move order where they clear the window by margin tenths of a disc. Its
+// move order where they clear the window by a margin: so many tenths of a
+// disc, or so many tenths of the standard deviation of their error. Its
 // value is only a guess, and its table entries, as sure as the pass, order
-// the moves of the passes after it and settle windows only in passes as
-// sure. The last pass is exact.
+// the moves of the passes after it and settle windows only in passes at
+// most as sure. The last pass is exact.
 struct Confidence {
     int sure = Exact;
-    int margin = 0;
+    int margin = 0, sigmas = 0;
+    int percent = 100;  // how often its cuts are right, for the progress report
 };
 
 // One engine's solving: shared by its threads, changed only between root

@@ -60,6 +60,7 @@ struct Solving {
     int threads;
     bool selective;
     int upTo;  // empty squares
+    bool deep = false;  // the deep solve's passes from 12 empty squares
 };
 
 // One thread with the selective pass, as the program plays, solves the
@@ -79,6 +80,8 @@ void Check(Solving how)
     }
     if (!how.selective)
         options.selectiveEmpties = 99;
+    if (how.deep)
+        options.deepEmpties = 12;
     engine::Engine search(options);
     ASSERT_TRUE(search.Ready());
 
@@ -103,5 +106,8 @@ TEST(PinnedAnswers, OneThreadWithoutSelectivePass) { Check({1, false, UpTo18}); 
 TEST(PinnedAnswers, SolverThreads) { Check({3, true, UpTo20}); }
 
 TEST(PinnedAnswers, SolverThreadsWithoutSelectivePass) { Check({3, false, UpTo18}); }
+
+// The passes of growing confidence only shape the exact pass's work.
+TEST(PinnedAnswers, DeepPasses) { Check({2, true, UpTo20, true}); }
 
 } // namespace
