@@ -122,6 +122,24 @@ private:
         std::raise(signal);
     }
 
+    // A deep solve goes through passes of growing confidence before the
+    // exact one: the pass under way, and what the last one found.
+    static int SolvingLine(char (&line)[160], double seconds, const engine::SearchStatus& status)
+    {
+        char pass[24] = "";
+        if (status.percent < 100)
+            std::snprintf(pass, sizeof pass, " at %d%%", status.percent);
+        char done[48] = "";
+        if (status.donePercent > 0) {
+            int n = std::snprintf(done, sizeof done, "; at %d%%: %+d", status.donePercent, status.doneValue);
+            if (status.doneMove >= 0)  // the table may have lost it
+                std::snprintf(done + n, sizeof done - static_cast<std::size_t>(n), " (%d)",
+                              engine::CellOfSquare(status.doneMove));
+        }
+        return std::snprintf(line, sizeof line, "\rsolving%s: %.0f s, %" PRIu64 " positions, value %d to %d%s\033[K", pass,
+                             seconds, status.nodes, status.lower, status.upper, done);
+    }
+
     void Run()
     {
         std::unique_lock lock(mutex_);
@@ -133,11 +151,10 @@ private:
             if (seconds < 1)
                 continue;
             engine::SearchStatus status = search_.Status();
-            char line[120];
+            char line[160];
             int n = status.depth ? std::snprintf(line, sizeof line, "\rsearching: %.0f s, %" PRIu64 " positions, depth %d\033[K",
                                                  seconds, status.nodes, status.depth)
-                                 : std::snprintf(line, sizeof line, "\rsolving: %.0f s, %" PRIu64 " positions, value %d to %d\033[K",
-                                                 seconds, status.nodes, status.lower, status.upper);
+                                 : SolvingLine(line, seconds, status);
             if (n > 0 && write(2, line, static_cast<std::size_t>(std::min<int>(n, sizeof line - 1))) > 0)
                 Shown = true;
         }
