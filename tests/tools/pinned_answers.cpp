@@ -236,8 +236,11 @@ bool Write(const std::string& spec)
         }
     }
     std::string best;
-    for (int square : a.best)
-        best += (best.empty() ? "" : ",") + std::to_string(CellOfSquare(square));
+    for (int square : a.best) {
+        if (!best.empty())
+            best += ',';
+        best += std::to_string(CellOfSquare(square));
+    }
     if (best.empty())
         best = reference::Moves(reference::Pass(b)) ? "pass" : "end";
     char cells[65] = {};

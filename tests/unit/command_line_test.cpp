@@ -83,8 +83,12 @@ TEST(CommandLine, FollowsTheTableOfModes)
 {
     for (const ModeRow& mode : Modes) {
         std::vector<std::string> chosen;
-        if (!mode.option.empty())
-            chosen.push_back(std::string(mode.option) + (mode.field ? "=" + std::to_string(mode.max) : ""));
+        if (!mode.option.empty()) {
+            std::string option(mode.option);
+            if (mode.field)
+                option += '=' + std::to_string(mode.max);
+            chosen.push_back(option);
+        }
         UsageError error;
         Settings s = Parse(chosen, error);
         EXPECT_STREQ(error.text, "") << mode.option;
