@@ -86,8 +86,9 @@ int MiddleGameGuess(Solver& s, Bitboard own, Bitboard opp, int empties)
     return DiscsOfScore(value);
 }
 
-// A first guess at the value in [lower, upper]: a shallow search, then
-// from the options' selective empties on the selective windows' value.
+// A first guess at the value in [lower, upper]: a shallow search (from the
+// deep empties the middle game's), then from the selective empties on the
+// value the selective passes find.
 int Estimate(Solver& s, Bitboard own, Bitboard opp, int lower, int upper)
 {
     int empties = Count(~(own | opp));
