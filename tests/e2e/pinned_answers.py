@@ -25,11 +25,11 @@ def main():
         for text in table:
             if not text.strip() or text.startswith("#"):
                 continue
-            cells, side, value, best, spec = text.split()[:5]
+            cells, side, value, best, origin = text.split()[:5]
             if cells.count("-") > args.max_empties:
                 continue
             questions.append(f"{cells} {side}")
-            expected.append((f"{best.split(',')[0]} {value}", spec))
+            expected.append((f"{best.split(',')[0]} {value}", origin))
     if len(questions) < 10:
         print(f"{args.table}: only {len(questions)} positions")
         return 1
@@ -40,9 +40,9 @@ def main():
     failed = run.returncode != 0 or run.stderr != "" or len(answers) != len(questions)
     if failed:
         print(f"status {run.returncode}, {len(answers)} answers to {len(questions)} lines, stderr {run.stderr!r}")
-    for question, answer, (want, spec) in zip(questions, answers, expected):
+    for question, answer, (want, origin) in zip(questions, answers, expected):
         if answer != want:
-            print(f"{question} ({spec}): {answer!r}, not {want!r}")
+            print(f"{question} ({origin}): {answer!r}, not {want!r}")
             failed = True
     print(f"{len(questions)} positions solved with {' '.join(args.options)}")
     return 1 if failed else 0

@@ -35,10 +35,10 @@ std::vector<Pinned> ReadTable()
         if (text.empty() || text[0] == '#')
             continue;
         std::istringstream fields(text);
-        std::string cells, side, best, spec;
+        std::string cells, side, best, origin, cell;
         Pinned p{};
-        fields >> cells >> side >> p.value >> best >> spec;
-        p.line = cells + " " + side + " (" + spec + ")";
+        fields >> cells >> side >> p.value >> best >> origin;
+        p.line = cells + " " + side + " (" + origin + ")";
         Bitboard x = 0, o = 0;
         for (int s = 0; s < 64 && s < static_cast<int>(cells.size()); ++s) {
             x |= Bitboard{cells[static_cast<std::size_t>(s)] == 'X'} << s;
@@ -46,8 +46,8 @@ std::vector<Pinned> ReadTable()
         }
         p.position = side == "X" ? Position{x, o} : Position{o, x};
         if (best != "pass" && best != "end")
-            for (std::istringstream cellList(best); std::getline(cellList, spec, ',');)
-                p.best.push_back(std::stoi(spec));
+            for (std::istringstream cellList(best); std::getline(cellList, cell, ',');)
+                p.best.push_back(std::stoi(cell));
         table.push_back(p);
     }
     return table;

@@ -2,9 +2,9 @@
 // seeded positions of 12 to 24 empty squares, each with its exact value
 // and every best move by the plain reference solver, and one best line.
 //
-//   pinned_answers [SPEC...]
+//   pinned_answers [ORIGIN...]
 //
-// Without arguments it writes the whole table; with SPECs (the table's
+// Without arguments it writes the whole table; with ORIGINs (the table's
 // fourth column) only their lines. The positions come from seeded games
 // played with the engine's rules and levels, as the solve benchmark makes
 // them; the answers owe nothing to the engine.
@@ -167,14 +167,14 @@ const char* const Table[] = {
     "end:18:0", "end:22:0",
 };
 
-bool Parse(const std::string& spec, const Kind*& kind, int& empties, int& index)
+bool Parse(const std::string& origin, const Kind*& kind, int& empties, int& index)
 {
-    std::size_t colon = spec.find(':');
+    std::size_t colon = origin.find(':');
     for (const Kind& k : Kinds)
-        if (spec.compare(0, colon, k.name) == 0)
+        if (origin.compare(0, colon, k.name) == 0)
             kind = &k;
     return colon != std::string::npos && kind &&
-           std::sscanf(spec.c_str() + colon + 1, "%d:%d", &empties, &index) == 2 && empties >= 0 && empties <= 60 &&
+           std::sscanf(origin.c_str() + colon + 1, "%d:%d", &empties, &index) == 2 && empties >= 0 && empties <= 60 &&
            index >= 0;
 }
 
@@ -213,12 +213,12 @@ std::string BestLine(reference::Board b, int value)
 // alpha-beta without the table, and must be the same.
 constexpr int CheckUpTo = 16;
 
-bool Write(const std::string& spec)
+bool Write(const std::string& origin)
 {
     const Kind* kind = nullptr;
     int empties, index;
-    if (!Parse(spec, kind, empties, index)) {
-        std::fprintf(stderr, "pinned_answers: %s is not KIND:EMPTIES:INDEX\n", spec.c_str());
+    if (!Parse(origin, kind, empties, index)) {
+        std::fprintf(stderr, "pinned_answers: %s is not KIND:EMPTIES:INDEX\n", origin.c_str());
         return false;
     }
     std::clock_t start = std::clock();
@@ -231,7 +231,7 @@ bool Write(const std::string& spec)
         reference::Answer plain = reference::SolveAll(b);
         reference::UseTable = true;
         if (plain.value != a.value || plain.best != a.best) {
-            std::fprintf(stderr, "pinned_answers: %s: the table changes the answer\n", spec.c_str());
+            std::fprintf(stderr, "pinned_answers: %s: the table changes the answer\n", origin.c_str());
             return false;
         }
     }
@@ -248,10 +248,10 @@ bool Write(const std::string& spec)
     Bitboard o = f.black ? f.p.opp : f.p.own;
     for (int s = 0; s < 64; ++s)
         cells[s] = x >> s & 1 ? 'X' : o >> s & 1 ? 'O' : '-';
-    std::printf("%s %c %d %s %s %s\n", cells, f.black ? 'X' : 'O', a.value, best.c_str(), spec.c_str(),
+    std::printf("%s %c %d %s %s %s\n", cells, f.black ? 'X' : 'O', a.value, best.c_str(), origin.c_str(),
                 BestLine(b, a.value).c_str());
     std::fflush(stdout);
-    std::fprintf(stderr, "%s: %.1f s CPU, %llu positions\n", spec.c_str(),
+    std::fprintf(stderr, "%s: %.1f s CPU, %llu positions\n", origin.c_str(),
                  static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC,
                  static_cast<unsigned long long>(reference::Nodes - nodes));
     return true;
@@ -264,9 +264,9 @@ int main(int argc, char** argv)
     // Level games search; the answers do not.
     if (!Levels().Ready())
         return 1;
-    std::vector<std::string> specs(argv + 1, argv + argc);
-    if (specs.empty()) {
-        specs.assign(std::begin(Table), std::end(Table));
+    std::vector<std::string> origins(argv + 1, argv + argc);
+    if (origins.empty()) {
+        origins.assign(std::begin(Table), std::end(Table));
         std::printf("%s",
                     "# Exact answers pinned for the solver, by alpha-beta with its own move rules,\n"
                     "# the moves ordered by the opponent's replies and a table of bounds of its own,\n"
@@ -279,7 +279,7 @@ int main(int argc, char** argv)
                     "# side to move), its exact value for the side to move, every best cell ascending\n"
                     "# (or pass, or end), how it was made (KIND:EMPTIES:INDEX), and one best line.\n");
     }
-    for (const std::string& spec : specs)
-        if (!Write(spec))
+    for (const std::string& origin : origins)
+        if (!Write(origin))
             return 2;
 }
