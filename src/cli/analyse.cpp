@@ -12,7 +12,7 @@ namespace {
 int Moves(engine::Engine& search, const engine::Position& p, int level, int (&moves)[64], int& discs)
 {
     if (level > 0)
-        return search.Analyse(p, level, moves, discs);
+        return search.Analyse(p, engine::AnalysisLevel(level), moves, discs);
     int n = 0;
     for (engine::Bitboard m = engine::LegalMoves(p); m; m &= m - 1)
         moves[n++] = std::countr_zero(m);

@@ -8,6 +8,7 @@
 #include "engine/root.h"
 #include "engine/score.h"
 #include "engine/solver.h"
+#include "engine/symmetry.h"
 #include "engine/table.h"
 #include "engine/threads.h"
 
@@ -24,11 +25,23 @@ namespace {
 
 constexpr Level Levels[MaxLevel + 1] = {
     {0, 0, Style::Hand},       {1, 0, Style::Patterns},   {2, 8, Style::Patterns},    {4, 10, Style::Patterns},
-    {6, 12, Style::Selective}, {8, 14, Style::Selective}, {11, 16, Style::Selective}, {16, 20, Style::Selective}};
+    {6, 12, Style::Selective}, {8, 14, Style::Selective}, {11, 16, Style::Selective},
+    {16, 20, Style::Selective, true, 24, 84}};
+
+// From here the passes take seconds on one thread, too long for a move.
+constexpr int AnalysisSureFrom = 30;
 
 } // namespace
 
 const Level& GameLevel(int level) { return Levels[std::clamp(level, 1, MaxLevel)]; }
+
+Level AnalysisLevel(int level)
+{
+    Level l = GameLevel(level);
+    if (l.percent)
+        l.sureFrom = std::max(l.sureFrom, AnalysisSureFrom);
+    return l;
+}
 
 int DefaultThreads()
 {
@@ -94,7 +107,8 @@ int Engine::Analyse(const Position& p, const Level& level, int (&moves)[64], int
     if (n == 0)
         return 0;
 
-    if (Count(~(p.own | p.opp)) <= level.exactFrom) {
+    int empties = Count(~(p.own | p.opp));
+    if (empties <= level.exactFrom) {
         // The position's value with the first move reaching it, then which
         // later moves reach it too: one narrow window each. Exact bounds
         // hold however they were found and the answer does not depend on
@@ -109,6 +123,17 @@ int Engine::Analyse(const Position& p, const Level& level, int (&moves)[64], int
                 moves[count++] = list[i].square;
         discs = value;
         return count;
+    }
+
+    if (empties <= level.sureFrom) {
+        // A new generation: a selective pass trusts its own kind of entry,
+        // and those of other positions' passes would make the answer
+        // depend on the game so far.
+        s.table.NewSearch(empties);
+        // One move and its images, which the position's symmetries make as good.
+        int first;
+        discs = SolveSure(s.solver, p.own, p.opp, list, n, level.percent, first);
+        return WithImages(&list[first].square, 1, Symmetries(p.own, p.opp), moves);
     }
 
     s.table.NewMiddleGameSearch();

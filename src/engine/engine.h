@@ -46,14 +46,21 @@ enum class Style { Hand, Patterns, Selective, Labels };
 // Plies of middle-game search, the number of empty squares from which a
 // level plays exactly, and how it searches. Variety: the game's levels
 // treat moves that the position's symmetries map onto each other as one,
-// and take any of the first moves within a margin of the best.
+// and take any of the first moves within a margin of the best. From
+// sureFrom empty squares down to exactFrom a level plays by the exact
+// solver's selective passes instead, up to those whose cuts hold percent
+// of the time.
 struct Level {
     int depth, exactFrom;
     Style style;
     bool variety = true;
+    int sureFrom = 0, percent = 0;
 };
 // The game's levels, 1 to MaxLevel.
 const Level& GameLevel(int level);
+// The same for analysis, where no move's time is limited: a level with
+// selective passes uses them from 30 empty squares.
+Level AnalysisLevel(int level);
 
 struct Options {
     int tableMegabytes = DefaultTableMegabytes;

@@ -232,20 +232,6 @@ int DropImages(Candidate* list, int n, unsigned symmetries)
     return kept;
 }
 
-// The moves and all their images under the symmetries, ascending; their count.
-int WithImages(const int* squares, int n, unsigned symmetries, int* out)
-{
-    Bitboard all = 0;
-    for (int i = 0; i < n; ++i)
-        for (int k = 0; k < 8; ++k)
-            if (symmetries >> k & 1)
-                all |= Image(Bitboard{1} << squares[i], k);
-    int count = 0;
-    for (; all; all &= all - 1)
-        out[count++] = std::countr_zero(all);
-    return count;
-}
-
 template <Style S>
 int Deepen(MiddleGame& m, const Position& p, int depth)
 {

@@ -30,7 +30,7 @@ int RootWindow(Solver& s, Bitboard own, Bitboard opp, int alpha, int beta)
 {
     Worker main(s);
     int value;
-    if (s.pool.Threads() > 1 && Count(~(own | opp)) >= s.options.parallelEmpties) {
+    if (s.pool.Threads() > 1 && !s.serial && Count(~(own | opp)) >= s.options.parallelEmpties) {
         s.table.UseHugePages();
         value = s.pool.Run(s, main, [&](Worker& w) { return SolveDeep(w, own, opp, alpha, beta, false); });
     } else {
@@ -86,6 +86,21 @@ int MiddleGameGuess(Solver& s, Bitboard own, Bitboard opp, int empties)
     return DiscsOfScore(value);
 }
 
+// The passes' values in turn, each from the last; the last pass stays set.
+int Passes(Solver& s, Bitboard own, Bitboard opp, int lower, int upper, int guess, std::span<const Confidence> passes)
+{
+    for (const Confidence& pass : passes) {
+        s.pass = pass;
+        s.progress.percent.store(pass.percent, std::memory_order_relaxed);
+        guess = Windows(s, own, opp, lower, upper, guess);
+        TableEntry root;
+        s.progress.doneValue.store(guess, std::memory_order_relaxed);
+        s.progress.doneMove.store(s.table.Lookup(own, opp, root) ? root.move : -1, std::memory_order_relaxed);
+        s.progress.donePercent.store(pass.percent, std::memory_order_relaxed);
+    }
+    return guess;
+}
+
 // A first guess at the value in [lower, upper]: a shallow search (from the
 // deep empties the middle game's), then from the selective empties on the
 // value the selective passes find.
@@ -105,16 +120,7 @@ int Estimate(Solver& s, Bitboard own, Bitboard opp, int lower, int upper)
     guess = std::clamp(guess, lower, upper);
     ShowBounds(s, lower, upper);
     if (empties >= s.options.selectiveEmpties) {
-        std::span<const Confidence> passes = deep ? std::span(DeepPasses) : std::span(&Selective, 1);
-        for (const Confidence& pass : passes) {
-            s.pass = pass;
-            s.progress.percent.store(pass.percent, std::memory_order_relaxed);
-            guess = Windows(s, own, opp, lower, upper, guess);
-            TableEntry root;
-            s.progress.doneValue.store(guess, std::memory_order_relaxed);
-            s.progress.doneMove.store(s.table.Lookup(own, opp, root) ? root.move : -1, std::memory_order_relaxed);
-            s.progress.donePercent.store(pass.percent, std::memory_order_relaxed);
-        }
+        guess = Passes(s, own, opp, lower, upper, guess, deep ? std::span(DeepPasses) : std::span(&Selective, 1));
         s.pass = {};
         s.progress.percent.store(100, std::memory_order_relaxed);
     }
@@ -170,6 +176,33 @@ int SolveFirst(Solver& s, Bitboard own, Bitboard opp, const Candidate* list, int
         first = FirstReaching(s, list, n, lower, best);
     }
     return lower;
+}
+
+int SolveSure(Solver& s, Bitboard own, Bitboard opp, const Candidate* list, int n, int percent, int& first)
+{
+    int empties = Count(~(own | opp));
+    s.table.Fit(empties);
+    s.serial = true;
+    int value = std::clamp(MiddleGameGuess(s, own, opp, empties), -MaxDiscs, MaxDiscs);
+    ShowBounds(s, -MaxDiscs, MaxDiscs);
+    auto last = std::find_if(std::begin(DeepPasses) + 1, std::end(DeepPasses),
+                             [percent](const Confidence& pass) { return pass.percent > percent; });
+    value = Passes(s, own, opp, -MaxDiscs, MaxDiscs, value, std::span(std::begin(DeepPasses), last));
+    // The first move in list order that reaches the value under the last
+    // pass; its cuts may disagree with the root's, and then the one that
+    // comes closest.
+    int top = NoValue;
+    first = 0;
+    for (int i = 0; i < n && top < value; ++i) {
+        int v = -RootWindow(s, list[i].own, list[i].opp, -value, -value + 1);
+        if (v > top) {
+            top = v;
+            first = i;
+        }
+    }
+    s.pass = {};
+    s.serial = false;
+    return value;
 }
 
 } // namespace engine

@@ -20,4 +20,11 @@ int SolveBetween(Solver& s, Bitboard own, Bitboard opp, int lower, int upper);
 // the first move in the list whose value is the position's.
 int SolveFirst(Solver& s, Bitboard own, Bitboard opp, const Candidate* list, int n, int& first);
 
+// The value and a best move (first, an index into the list) as the
+// selective passes of at most percent confidence see them: a middle-game
+// guess and then passes of growing confidence, all on one thread, so that
+// the answer depends on the position alone, like an exact one. The first
+// pass runs whatever the percent.
+int SolveSure(Solver& s, Bitboard own, Bitboard opp, const Candidate* list, int n, int percent, int& first);
+
 } // namespace engine

@@ -48,6 +48,9 @@ struct Solver {
     Confidence pass;
     // Positions visited by every solve, added when a window ends.
     std::uint64_t nodes = 0;
+    // Every window on the calling thread: a selective answer depends on
+    // the order of search, and so would differ with the threads.
+    bool serial = false;
 };
 
 // One thread's part in a solve.

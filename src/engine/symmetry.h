@@ -1,6 +1,8 @@
 // The eight symmetries of the board: turns and mirror images.
 #pragma once
 
+#include <bit>
+
 #include "engine/engine.h"
 
 namespace engine {
@@ -54,6 +56,20 @@ constexpr unsigned Symmetries(Bitboard own, Bitboard opp)
         if (Image(own, k) == own && Image(opp, k) == opp)
             found |= 1u << k;
     return found;
+}
+
+// The moves and all their images under the symmetries, ascending; their count.
+inline int WithImages(const int* squares, int n, unsigned symmetries, int* out)
+{
+    Bitboard all = 0;
+    for (int i = 0; i < n; ++i)
+        for (int k = 0; k < 8; ++k)
+            if (symmetries >> k & 1)
+                all |= Image(Bitboard{1} << squares[i], k);
+    int count = 0;
+    for (; all; all &= all - 1)
+        out[count++] = std::countr_zero(all);
+    return count;
 }
 
 } // namespace engine

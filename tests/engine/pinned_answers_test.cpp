@@ -110,4 +110,40 @@ TEST(PinnedAnswers, SolverThreadsWithoutSelectivePass) { Check({3, false, UpTo18
 // The passes of growing confidence only shape the exact pass's work.
 TEST(PinnedAnswers, DeepPasses) { Check({2, true, UpTo20, true}); }
 
+// A level playing by the selective passes answers from the position
+// alone: the same on one thread and several, and after its children were
+// answered (their passes' entries would settle its windows), with a legal
+// move and an estimate near the exact value.
+TEST(PinnedAnswers, PassesAnswerFromThePositionAlone)
+{
+    engine::Options several;
+    several.threads = 3;
+    several.parallelEmpties = 1;
+    several.splitEmpties = 4;
+    engine::Engine fresh, after(several);
+    ASSERT_TRUE(fresh.Ready() && after.Ready());
+    const engine::Level level{1, 0, engine::Style::Selective, false, 64, 99};
+
+    int positions = 0, error = 0;
+    for (const Pinned& p : ReadTable()) {
+        Bitboard legal = engine::LegalMoves(p.position);
+        if (!legal || std::popcount(~(p.position.own | p.position.opp)) > UpTo18)
+            continue;
+        int moves[64], discs, square, value;
+        fresh.Analyse(p.position, level, moves, discs);
+        square = moves[0];
+        for (Bitboard m = legal; m; m &= m - 1)
+            if (Position child = engine::Play(p.position, std::countr_zero(m)); engine::LegalMoves(child))
+                after.Analyse(child, level, moves, value);
+        after.Analyse(p.position, level, moves, value);
+        EXPECT_EQ(value, discs) << p.line;
+        EXPECT_EQ(moves[0], square) << p.line;
+        EXPECT_TRUE(legal >> square & 1) << p.line;
+        error += std::abs(discs - p.value);
+        ++positions;
+    }
+    ASSERT_GE(positions, 10);
+    EXPECT_LE(error, 2 * positions) << "mean error over 2 discs";
+}
+
 } // namespace
