@@ -1,7 +1,7 @@
 // Exact solving over seeded positions: median and slowest seconds and
 // nodes per second for each kind and number of empty squares.
 //
-//   solve_bench [--print] [--threads N] [--tune NAME=VALUE]... KIND:EMPTIES:COUNT...
+//   solve_bench [--print] [--threads N] [--tune NAME=VALUE]... [--sure PERCENT] KIND:EMPTIES:COUNT...
 //
 // KIND is "random" (positions from uniformly random games) or "levels"
 // (four random plies, then level 1 against level 2). "file:PATH" solves
@@ -11,11 +11,15 @@
 // prints how far the move order's estimate lies from the exact value, by
 // empty squares (the selective passes' unit of margin). --tune NAME=VALUE
 // sets one of the engine's options: parallel, split, selective or deep
-// (empty squares).
+// (empty squares). --sure PERCENT answers as a level playing by the
+// selective passes up to PERCENT (84, 95 or 99) would, instead of solving.
 // SOLVE_BENCH_ORDER=FILE orders the solver's moves by the trainer's
 // weights file FILE (written with --order 1) instead of the built-in ones;
 // SOLVE_BENCH_MB sets the table's size.
+// SOLVE_BENCH_VERBOSE prints each position's value, move, time and nodes,
+// and each selective pass's as it ends.
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <chrono>
 #include <cmath>
@@ -24,6 +28,7 @@
 #include <cstring>
 #include <string>
 #include <utility>
+#include <thread>
 #include <vector>
 
 #include <sys/resource.h>
@@ -190,12 +195,17 @@ int main(int argc, char** argv)
         return 1;
     double lastCpu = 0;
     bool print = false;
+    int sure = 0;
     std::printf("%-7s %7s %5s %9s %9s %12s %14s\n", "kind", "empties", "count", "median_s", "max_s", "nodes/s",
                 "nodes");
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (arg == "--print") {
             print = true;
+            continue;
+        }
+        if (arg == "--sure" && i + 1 < argc) {
+            sure = std::atoi(argv[++i]);
             continue;
         }
         if ((arg == "--threads" || arg == "--tune") && i + 1 < argc) {
@@ -293,7 +303,34 @@ int main(int argc, char** argv)
             std::uint64_t before = search.Nodes();
             auto t = std::chrono::steady_clock::now();
             int square = -1;
-            int value = search.Solve(p, &square);
+            // Verbose: each pass as it ends, polled as the program's progress line is.
+            std::atomic<bool> finished{false};
+            std::thread watch;
+            if (std::getenv("SOLVE_BENCH_VERBOSE"))
+                watch = std::thread([&] {
+                    int done = 0;
+                    while (!finished.load()) {
+                        SearchStatus st = search.Status();
+                        if (st.donePercent && st.donePercent != done)
+                            std::fprintf(stderr, "  pass %d%%: value %d move %d at %.3f s, %llu nodes\n",
+                                         done = st.donePercent, st.doneValue, st.doneMove,
+                                         std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count(),
+                                         static_cast<unsigned long long>(st.nodes));
+                        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                    }
+                });
+            int value;
+            if (sure) {
+                // As a level playing by the passes up to sure percent would.
+                int moves[64];
+                search.Analyse(p, Level{1, 0, Style::Selective, false, 64, sure}, moves, value);
+                square = moves[0];
+            } else {
+                value = search.Solve(p, &square);
+            }
+            finished = true;
+            if (watch.joinable())
+                watch.join();
             double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count();
             std::uint64_t solved = search.Nodes() - before;
             times.push_back(s);
