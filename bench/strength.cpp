@@ -7,12 +7,13 @@
 // With -DSHIROKURO_BASELINE=path/to/other/src, a level written bN is
 // that build's level N (the engine of an older commit, say).
 //
-//   strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-L N=DEPTH,EXACT,STYLE] [A:B ...]
+//   strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-L N=DEPTH,EXACT,STYLE[,SURE,PERCENT]] [A:B ...]
 //
 // Without pairs each level plays the one below. -t adds each side's
 // median and slowest move, in processor seconds; -v N counts the distinct
 // games among the seeds' by their first N plies instead; -L redefines a level for the run
-// (styles: 0 hand-made evaluation, 1 learned, 2 learned and selective).
+// (styles: 0 hand-made evaluation, 1 learned, 2 learned and selective;
+// SURE,PERCENT: by the solver's passes up to PERCENT from SURE empty squares).
 #include <algorithm>
 #include <bit>
 #include <cstdio>
@@ -158,14 +159,16 @@ int main(int argc, char** argv)
             varietyPlies = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "-t"))
             times = true;
-        else if (int l, d, e, st; !std::strcmp(argv[i], "-L") && i + 1 < argc &&
-                 std::sscanf(argv[++i], "%d=%d,%d,%d", &l, &d, &e, &st) == 4 && l >= 1 && l <= MaxLevel)
-            Levels[l] = {d, e, static_cast<Style>(st), st != 0};
+        else if (int l, d, e, st, sure = 0, percent = 0, got; !std::strcmp(argv[i], "-L") && i + 1 < argc &&
+                 ((got = std::sscanf(argv[++i], "%d=%d,%d,%d,%d,%d", &l, &d, &e, &st, &sure, &percent)) == 4 ||
+                  got == 6) &&
+                 l >= 1 && l <= MaxLevel)
+            Levels[l] = {d, e, static_cast<Style>(st), st != 0, sure, percent};
         else if (char a[16], b[16]; std::sscanf(argv[i], "%15[^:]:%15s", a, b) == 2 && ReadLevel(a, level[0]) &&
                  ReadLevel(b, level[1]))
             pairs.emplace_back(level[0], level[1]);
         else {
-            std::fprintf(stderr, "usage: strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-v PLIES] [-L N=DEPTH,EXACT,STYLE] [A:B ...]\n");
+            std::fprintf(stderr, "usage: strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-v PLIES] [-L N=DEPTH,EXACT,STYLE[,SURE,PERCENT]] [A:B ...]\n");
             return 2;
         }
     }

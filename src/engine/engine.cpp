@@ -26,9 +26,12 @@ namespace {
 constexpr Level Levels[MaxLevel + 1] = {
     {0, 0, Style::Hand},       {1, 0, Style::Patterns},   {2, 8, Style::Patterns},    {4, 10, Style::Patterns},
     {6, 12, Style::Selective}, {8, 14, Style::Selective}, {11, 16, Style::Selective},
-    {16, 20, Style::Selective, true, 24, 84}};
+    {16, 20, Style::Selective, true, 0, 84}};
 
-// From here the passes take seconds on one thread, too long for a move.
+// Analysis has no move time to keep: from here a level with a confidence
+// answers by the passes, which take seconds on one thread (too long for a
+// game's move; in games they did not beat the 16-ply search from 24 empty
+// squares either).
 constexpr int AnalysisSureFrom = 30;
 
 } // namespace

@@ -58,8 +58,8 @@ struct Level {
 };
 // The game's levels, 1 to MaxLevel.
 const Level& GameLevel(int level);
-// The same for analysis, where no move's time is limited: a level with
-// selective passes uses them from 30 empty squares.
+// The same for analysis, where no move's time is limited: a level with a
+// confidence (percent) plays by the passes from 30 empty squares.
 Level AnalysisLevel(int level);
 
 struct Options {
