@@ -27,8 +27,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <utility>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <sys/resource.h>
