@@ -227,7 +227,7 @@ int main(int argc, char** argv)
         if (arg.starts_with("games:")) {
             // The top level against the random player, each colour in
             // turn: the time of every top-level move. A move over a second
-            // is shown on standard error as a --solve line.
+            // is shown on standard error with its nodes, as a --solve line.
             int games = std::atoi(arg.c_str() + 6), level = MaxLevel;
             if (std::size_t colon = arg.find(':', 6); colon != std::string::npos)
                 level = std::atoi(arg.c_str() + colon + 1);
@@ -249,6 +249,7 @@ int main(int argc, char** argv)
                             best[n++] = std::countr_zero(moves);
                     } else {
                         auto t = std::chrono::steady_clock::now();
+                        std::uint64_t before = search.Nodes();
                         int discs;
                         n = search.Analyse(p, level, best, discs);
                         times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t).count());
@@ -256,8 +257,8 @@ int main(int argc, char** argv)
                             char line[65] = {};
                             for (int sq = 0; sq < 64; ++sq)
                                 line[sq] = p.own >> sq & 1 ? 'X' : p.opp >> sq & 1 ? 'O' : '-';
-                            std::fprintf(stderr, "game %d, %d empties, %.2f s: %s X\n", game, Empties(p), times.back(),
-                                         line);
+                            std::fprintf(stderr, "game %d, %d empties, %.2f s, %.2f M nodes: %s X\n", game, Empties(p),
+                                         times.back(), (search.Nodes() - before) / 1e6, line);
                         }
                     }
                     p = Play(p, best[Below(n)]);

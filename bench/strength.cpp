@@ -7,13 +7,14 @@
 // With -DSHIROKURO_BASELINE=path/to/other/src, a level written bN is
 // that build's level N (the engine of an older commit, say).
 //
-//   strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-L N=DEPTH,EXACT,STYLE[,SURE,PERCENT]] [A:B ...]
+//   strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-L N=DEPTH,EXACT,STYLE[,SURE,PERCENT[,CAP]]] [A:B ...]
 //
 // Without pairs each level plays the one below. -t adds each side's
 // median and slowest move, in processor seconds; -v N counts the distinct
 // games among the seeds' by their first N plies instead; -L redefines a level for the run
 // (styles: 0 hand-made evaluation, 1 learned, 2 learned and selective;
-// SURE,PERCENT: by the solver's passes up to PERCENT from SURE empty squares).
+// SURE,PERCENT: by the solver's passes up to PERCENT from SURE empty squares;
+// CAP: the positions a middle-game move may cost).
 #include <algorithm>
 #include <bit>
 #include <cstdio>
@@ -149,6 +150,7 @@ int main(int argc, char** argv)
     int varietyPlies = 0;
     std::vector<std::pair<int, int>> pairs;
     for (int i = 1; i < argc; ++i) {
+        unsigned long cap = Level{}.nodeCap;
         if (!std::strcmp(argv[i], "-n") && i + 1 < argc)
             seeds = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "-s") && i + 1 < argc)
@@ -160,15 +162,15 @@ int main(int argc, char** argv)
         else if (!std::strcmp(argv[i], "-t"))
             times = true;
         else if (int l, d, e, st, sure = 0, percent = 0, got; !std::strcmp(argv[i], "-L") && i + 1 < argc &&
-                 ((got = std::sscanf(argv[++i], "%d=%d,%d,%d,%d,%d", &l, &d, &e, &st, &sure, &percent)) == 4 ||
-                  got == 6) &&
+                 ((got = std::sscanf(argv[++i], "%d=%d,%d,%d,%d,%d,%lu", &l, &d, &e, &st, &sure, &percent, &cap)) == 4 ||
+                  got == 6 || got == 7) &&
                  l >= 1 && l <= MaxLevel)
-            Levels[l] = {d, e, static_cast<Style>(st), st != 0, sure, percent};
+            Levels[l] = {d, e, static_cast<Style>(st), st != 0, sure, percent, cap};
         else if (char a[16], b[16]; std::sscanf(argv[i], "%15[^:]:%15s", a, b) == 2 && ReadLevel(a, level[0]) &&
                  ReadLevel(b, level[1]))
             pairs.emplace_back(level[0], level[1]);
         else {
-            std::fprintf(stderr, "usage: strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-v PLIES] [-L N=DEPTH,EXACT,STYLE[,SURE,PERCENT]] [A:B ...]\n");
+            std::fprintf(stderr, "usage: strength [-n SEEDS] [-s FIRST] [-o PLIES] [-t] [-v PLIES] [-L N=DEPTH,EXACT,STYLE[,SURE,PERCENT[,CAP]]] [A:B ...]\n");
             return 2;
         }
     }

@@ -49,12 +49,15 @@ enum class Style { Hand, Patterns, Selective, Labels };
 // and take any of the first moves within a margin of the best. From
 // sureFrom empty squares down to exactFrom a level plays by the exact
 // solver's selective passes instead, up to those whose cuts hold percent
-// of the time.
+// of the time. A middle-game move that has cost nodeCap positions gives
+// up the ply under way and keeps the last finished one: that bounds the
+// slowest move.
 struct Level {
     int depth, exactFrom;
     Style style;
     bool variety = true;
     int sureFrom = 0, percent = 0;
+    std::uint64_t nodeCap = 1'500'000;
 };
 // The game's levels, 1 to MaxLevel.
 const Level& GameLevel(int level);

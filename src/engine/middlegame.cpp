@@ -15,10 +15,10 @@ namespace engine {
 
 namespace {
 
-// A move deepens no further once it has cost MoveNodes positions, and
-// gives up the ply it is on, keeping the last finished one, at
-// MoveNodeCap: one ply can cost many times the ones before it.
-constexpr std::uint64_t MoveNodes = 1'000'000, MoveNodeCap = 2'500'000;
+// A move deepens no further once it has cost MoveNodes positions (and
+// gives up the ply it is on at the level's nodeCap: one ply can cost many
+// times the ones before it).
+constexpr std::uint64_t MoveNodes = 1'000'000;
 // In a game's first four moves, those within a margin of the best
 // (hundredths of a disc) count as equally good: the estimates there are
 // rough, and a margin that wide makes every level's games vary.
@@ -266,7 +266,7 @@ int ChooseMiddleGame(MiddleGame& m, const Position& p, const Level& level, Candi
     for (int depth = 1; depth <= level.depth && (depth == 1 || m.nodes < MoveNodes); ++depth) {
         std::copy(list, list + n, finished);
         m.progress.depth.store(depth, std::memory_order_relaxed);
-        m.stopAt = depth == 1 ? ~std::uint64_t{0} : MoveNodeCap;
+        m.stopAt = depth == 1 ? ~std::uint64_t{0} : level.nodeCap;
         int found = EqualBest(m, level.style, list, n, depth, margin);
         if (m.abandoned) {
             std::copy(finished, finished + n, list);

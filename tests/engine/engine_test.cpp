@@ -376,3 +376,22 @@ TEST(Engine, StatusStartsAfreshForEachSearch)
     EXPECT_EQ(estimate.upper, 64);
     EXPECT_LE(estimate.nodes, search.Nodes() - before);  // reported every so many
 }
+
+// A lopsided position, where the selective search cuts nothing: the
+// level's node cap bounds the move, and the cap is the level's own.
+TEST(Engine, AMiddleGameMoveStopsAtItsLevelsNodeCap)
+{
+    engine::Engine search;
+    Position lopsided = FromCells("--------------O-----OOOX---OOOXX--OOXOXX---OOOOX---O-O-O-----XXX");
+    int moves[64], discs;
+    std::uint64_t spent[2];
+    for (std::uint64_t cap : {20'000u, 60'000u}) {
+        engine::Level level = engine::GameLevel(MaxLevel);
+        level.nodeCap = cap;
+        std::uint64_t before = search.Nodes();
+        ASSERT_GT(search.Analyse(lopsided, level, moves, discs), 0);
+        spent[cap > 20'000u] = search.Nodes() - before;
+        EXPECT_LE(spent[cap > 20'000u], cap);
+    }
+    EXPECT_GT(spent[1], spent[0]);
+}
