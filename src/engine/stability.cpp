@@ -58,9 +58,9 @@ Bitboard FullDiagonals(Bitboard all, const std::array<Bitboard, 15>& masks)
 Bitboard StableDiscs(Bitboard own, Bitboard opp)
 {
     Bitboard all = own | opp;
-    // No shortcut without a corner or a full border: near the end, discs
-    // whose four lines are full are common, and in a window that asks
-    // whether a side keeps any disc at all, one of them settles it.
+    // Every disc is looked at, corner or not: near the end, discs whose
+    // four lines are full are common, and in a window that asks whether a
+    // side keeps any disc at all, one of them settles it.
     Bitboard stable = own & Corners;
     Bitboard rows = FullRows(all) | 0x8181818181818181ull;
     Bitboard columns = FullColumns(all) | 0xFF000000000000FFull;
