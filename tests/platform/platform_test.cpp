@@ -300,10 +300,14 @@ TEST(GetSystemTime, IsTheClockInUtc)
     setenv("TZ", "JST-9", 1);
     tzset();
 
-    std::time_t before = std::time(nullptr);
+    // Bracket with the clock GetSystemTime reads: time() may read a coarser
+    // clock that still shows the last second for a tick after it turned.
+    timespec before{};
+    timespec after{};
     SYSTEMTIME now{};
+    clock_gettime(CLOCK_REALTIME, &before);
     GetSystemTime(&now);
-    std::time_t after = std::time(nullptr);
+    clock_gettime(CLOCK_REALTIME, &after);
 
     if (zone)
         setenv("TZ", saved.c_str(), 1);
@@ -319,8 +323,8 @@ TEST(GetSystemTime, IsTheClockInUtc)
     utc.tm_min = now.wMinute;
     utc.tm_sec = now.wSecond;
     std::time_t seconds = timegm(&utc);
-    EXPECT_GE(seconds, before);
-    EXPECT_LE(seconds, after);
+    EXPECT_GE(seconds, before.tv_sec);
+    EXPECT_LE(seconds, after.tv_sec);
     EXPECT_EQ(now.wDayOfWeek, utc.tm_wday);
     EXPECT_LT(now.wMilliseconds, 1000);
 }
