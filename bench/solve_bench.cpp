@@ -146,7 +146,8 @@ bool Tune(Options& options, const std::string& setting)
     if (equals == std::string::npos)
         return false;
     for (auto [key, field] : {std::pair{"parallel", &Options::parallelEmpties}, {"split", &Options::splitEmpties},
-                              {"selective", &Options::selectiveEmpties}, {"deep", &Options::deepEmpties}})
+                              {"selective", &Options::selectiveEmpties}, {"deep", &Options::deepEmpties},
+                              {"brief", &Options::briefEmpties}})
         if (name == key) {
             options.*field = value;
             return true;

@@ -73,8 +73,8 @@ struct Options {
     int parallelEmpties = 12, splitEmpties = 12;
     // From so many empty squares a selective pass comes before the exact,
     // and from deepEmpties a middle-game guess and passes of growing
-    // confidence.
-    int selectiveEmpties = 16, deepEmpties = 27;
+    // confidence, which from briefEmpties stop short of 99%.
+    int selectiveEmpties = 16, deepEmpties = 27, briefEmpties = 30;
 };
 
 // Every core the machine reports.

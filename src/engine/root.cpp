@@ -20,7 +20,10 @@ constexpr Confidence Selective{1, 8 * TenthsPerDisc, 0, 90};
 // From the options' deep empties a solve first searches the middle game,
 // and then goes through selective passes of growing confidence (margins in
 // standard deviations of the estimate's error), each starting from the
-// last one's value, with its table entries to order the moves.
+// last one's value, with its table entries to order the moves. From the
+// options' brief empties the 99% pass is left out: the table no longer
+// keeps enough of its tree to shorten the exact pass, which then costs
+// about as much after it as without it.
 constexpr Confidence DeepPasses[] = {{1, 0, 10, 84}, {2, 0, 16, 95}, {3, 0, 26, 99}};
 // Plies of that middle-game search.
 constexpr int MiddleGameDepth(int empties) { return std::clamp(empties - 14, 8, 14); }
@@ -120,7 +123,10 @@ int Estimate(Solver& s, Bitboard own, Bitboard opp, int lower, int upper)
     guess = std::clamp(guess, lower, upper);
     ShowBounds(s, lower, upper);
     if (empties >= s.options.selectiveEmpties) {
-        guess = Passes(s, own, opp, lower, upper, guess, deep ? std::span(DeepPasses) : std::span(&Selective, 1));
+        std::span<const Confidence> passes = deep ? std::span(DeepPasses) : std::span(&Selective, 1);
+        if (deep && empties >= s.options.briefEmpties)
+            passes = passes.first(2);
+        guess = Passes(s, own, opp, lower, upper, guess, passes);
         s.pass = {};
         s.progress.percent.store(100, std::memory_order_relaxed);
     }
