@@ -22,8 +22,8 @@ constexpr Confidence Selective{1, 8 * TenthsPerDisc, 0, 90};
 // standard deviations of the estimate's error), each starting from the
 // last one's value, with its table entries to order the moves. From the
 // options' brief empties the 99% pass is left out: the table no longer
-// keeps enough of its tree to shorten the exact pass, which then costs
-// about as much after it as without it.
+// keeps enough of its tree, and the exact pass after it saves less than
+// the pass cost.
 constexpr Confidence DeepPasses[] = {{1, 0, 10, 84}, {2, 0, 16, 95}, {3, 0, 26, 99}};
 // Plies of that middle-game search.
 constexpr int MiddleGameDepth(int empties) { return std::clamp(empties - 14, 8, 14); }
