@@ -101,9 +101,11 @@ int Find(const Table::Slot* pair, Bitboard own, Bitboard opp, std::uint32_t gene
     return -1;
 }
 
-// What an entry is worth keeping: a selective pass's least, since the
-// exact passes after it replace it.
-int Work(int depth, int sure) { return sure == Evaluated || sure == Exact ? depth : -depth; }
+// What an entry is worth keeping: the surer its bounds, the more, so that
+// each pass's entries give way to the next, surer one's; then the deeper.
+// (Ranking a selective pass's entries by shallowness instead kept the
+// cheapest of its tree: the passes after it visited up to 8% more nodes.)
+int Work(int depth, int sure) { return sure * 64 + depth; }
 
 std::uint64_t MemoCheck(std::uint64_t own, std::uint64_t opp, std::uint32_t value, std::uint32_t generation)
 {
