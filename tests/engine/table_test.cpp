@@ -102,4 +102,46 @@ TEST(Table, GrowingWithinASearchKeepsEntriesWhole)
     }
 }
 
+// Of two positions that share a pair of slots, the one with the most work
+// keeps its slot while later ones take turns in the other: the surer
+// entry, and among equally sure ones the deeper.
+TEST(Table, ThePairKeepsTheMostWork)
+{
+    struct Work {
+        int sure, depth;
+    };
+    struct Case {
+        Work first, second, third;  // the third has the least work
+        bool keepsFirst;
+    };
+    constexpr int Exact = engine::Exact, Evaluated = engine::Evaluated;
+    const Case cases[] = {
+        {{3, 20}, {3, 10}, {3, 12}, true},             // a pass's deep entries outlast its shallow ones
+        {{3, 10}, {5, 8}, {5, 6}, false},              // a surer pass's replace a less sure one's
+        {{Exact, 8}, {3, 30}, {3, 25}, true},          // exact bounds outlast any pass's
+        {{Evaluated, 14}, {1, 8}, {1, 7}, false},      // the endgame's outlast the middle game's
+        {{Evaluated, 12}, {Evaluated, 6}, {Evaluated, 4}, true},
+    };
+    engine::Table table;
+    ASSERT_TRUE(table.Allocate(1));
+    const Bitboard opp = 0x0000000000FF0000ull;
+    auto own = [](int i) { return 0x0000001818000000ull ^ static_cast<Bitboard>(i) << 40; };
+    // Three positions whose pairs coincide in a table of 2^15 slots.
+    int found[3] = {0, 0, 0}, n = 1;
+    for (int i = 1; n < 3; ++i)
+        if ((engine::Hash(own(i), opp) ^ engine::Hash(own(0), opp)) % (1 << 15) < 2)
+            found[n++] = i;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.first.depth);
+        table.NewSearch();
+        const Work* works[3] = {&c.first, &c.second, &c.third};
+        for (int k = 0; k < 3; ++k)
+            table.Record(own(found[k]), opp, works[k]->depth, works[k]->sure, -1, 1, 0, -1);
+        engine::TableEntry e;
+        EXPECT_EQ(table.Lookup(own(found[0]), opp, e), c.keepsFirst);
+        EXPECT_EQ(table.Lookup(own(found[1]), opp, e), !c.keepsFirst);
+        EXPECT_TRUE(table.Lookup(own(found[2]), opp, e));
+    }
+}
+
 } // namespace
