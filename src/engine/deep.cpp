@@ -68,9 +68,10 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
             table.Prefetch(c.own, c.opp);
     bool tableFirst = false;
     for (Candidate& c : std::span(list, n)) {
-        // A reply already known to fail low cuts here at once.
+        // A reply already known to fail low cuts here at once, known as
+        // surely as this pass needs, like the probe above.
         if (empties >= EtcEmpties) {
-            if (TableEntry e; table.Lookup(c.own, c.opp, e) && e.sure == Exact && -e.upper >= beta)
+            if (TableEntry e; table.Lookup(c.own, c.opp, e) && e.sure >= pass.sure && -e.upper >= beta)
                 return -e.upper;
         }
         if (c.square == tableMove) {
