@@ -84,7 +84,7 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
     // needs every estimate at once.
     bool orderLater = tableFirst && pass.sure == Exact;
     if (!orderLater) {
-        KeyMoves(w, list, n, empties, estimate);
+        KeyMoves(w, list, n, empties, estimate, pass.briefer);
         for (Candidate& c : std::span(list, n))
             if (c.square == tableMove)
                 c.key = INT_MIN;

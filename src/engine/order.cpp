@@ -85,7 +85,7 @@ int ShallowDepth(int empties)
 
 } // namespace
 
-void KeyMoves(Worker& w, Candidate* list, int n, int empties, int& estimate)
+void KeyMoves(Worker& w, Candidate* list, int n, int empties, int& estimate, int briefer)
 {
     std::span moves(list, n);
     if (empties <= RepliesOnlyEmpties) {
@@ -100,7 +100,7 @@ void KeyMoves(Worker& w, Candidate* list, int n, int empties, int& estimate)
     // Likely best first: a move the shallow search finds worse than the
     // best so far by ShallowWindow needs only be shown to be, which costs
     // far fewer nodes than its value would.
-    int depth = ShallowDepth(empties);
+    int depth = std::max(ShallowDepth(empties) - briefer, 0);
     if (depth > 0)
         SortByKey(list, n);
     Table& table = w.solver.table;
@@ -108,10 +108,11 @@ void KeyMoves(Worker& w, Candidate* list, int n, int empties, int& estimate)
         // Most searches recur, in later windows and other branches; a lone
         // evaluation costs less than looking it up. Bounds are not kept.
         int shallow;
-        if (depth == 0 || !table.Recall(c.own, c.opp, shallow)) {
+        bool memo = depth > 0 && briefer == 0;
+        if (!memo || !table.Recall(c.own, c.opp, shallow)) {
             int floor = estimate == -Infinity ? -Infinity : estimate - ShallowWindow;
             shallow = Shallow(w, c.own, c.opp, depth, -Infinity, -floor);
-            if (depth > 0 && shallow < -floor)
+            if (memo && shallow < -floor)
                 table.Remember(c.own, c.opp, shallow);
         }
         estimate = std::max(estimate, -shallow);

@@ -12,7 +12,9 @@ namespace engine {
 // From 10 empty squares on, estimate gets the best of the shallow values
 // from the mover's side (tenths of a disc, a finished game beyond any
 // estimate), exact: only the moves below it are bounded.
-void KeyMoves(Worker& w, Candidate* list, int n, int empties, int& estimate);
+// The shallow searches may be briefer by so many plies; only searches of
+// the full depth are remembered.
+void KeyMoves(Worker& w, Candidate* list, int n, int empties, int& estimate, int briefer = 0);
 
 // A first guess at the exact value, in discs: a shallow search.
 int Guess(Worker& w, Bitboard own, Bitboard opp);

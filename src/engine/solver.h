@@ -35,6 +35,9 @@ struct Confidence {
     int sure = Exact;
     int margin = 0, sigmas = 0;
     int percent = 100;  // how often its cuts are right, for the progress report
+    // Plies the move order's searches leave out where the table has no
+    // move: an exact pass's order need not estimate the value.
+    int briefer = 0;
 };
 
 // One engine's solving: shared by its threads, changed only between root

@@ -404,6 +404,25 @@ TEST(Engine, StatusStartsAfreshForEachSearch)
     EXPECT_LE(estimate.nodes, search.Nodes() - before);  // reported every so many
 }
 
+// A solve searches as if it were the engine's first: the exact pass of a
+// deep solve orders its moves differently, and a smaller solve after it
+// must not go on doing so.
+TEST(Engine, ASolveSearchesAsIfItWereTheFirst)
+{
+    engine::Options options;
+    options.threads = 1;
+    options.deepEmpties = 12;  // deep from the selective empties, 16
+    Position deep = EndgamePositions(21, 1, 16, 16).front();  // the least table a solve takes
+    for (const Position& p : EndgamePositions(22, 3, 14, 15)) {
+        engine::Engine fresh(options), after(options);
+        fresh.Solve(p, nullptr);
+        after.Solve(deep, nullptr);
+        std::uint64_t before = after.Nodes();
+        after.Solve(p, nullptr);
+        EXPECT_EQ(after.Nodes() - before, fresh.Nodes());
+    }
+}
+
 // A lopsided position, where the selective search cuts nothing: the
 // level's node cap bounds the move, and the cap is the level's own.
 TEST(Engine, AMiddleGameMoveStopsAtItsLevelsNodeCap)
