@@ -85,7 +85,7 @@ inline constexpr ModeRow Modes[] = {
              "to move (a CR before the line feed is ignored); print a best\n"
              "move (the lowest cell among equals, or pass or end) and the\n"
              "exact final disc difference for the side to move. Any number\n"
-             "of empty cells; the time grows about threefold with each one",
+             "of empty cells; the time grows two- to fourfold with each one",
      .run = SolveMode},
     {.mode = Mode::Analyse, .option = "--analyse",
      .settings = Takes({Setting::Level, Setting::Threads, Setting::Hash}),
