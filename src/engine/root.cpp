@@ -39,7 +39,6 @@ int RootWindow(Solver& s, Bitboard own, Bitboard opp, int alpha, int beta)
     Worker main(s);
     int value;
     if (s.pool.Threads() > 1 && !s.serial && Count(~(own | opp)) >= s.options.parallelEmpties) {
-        s.table.UseHugePages();
         value = s.pool.Run(s, main, [&](Worker& w) { return SolveDeep(w, own, opp, alpha, beta, false); });
     } else {
         value = SolveDeep(main, own, opp, alpha, beta, false);
@@ -116,6 +115,10 @@ int Estimate(Solver& s, Bitboard own, Bitboard opp, int lower, int upper)
 {
     int empties = Count(~(own | opp));
     s.table.Fit(empties);
+    // A solve that probes widely does so with fewer TLB misses in huge
+    // pages; asked for before the guess first writes the table's pages.
+    if (empties >= s.options.parallelEmpties)
+        s.table.UseHugePages();
     s.pass = {};
     int guess = 0;
     bool deep = empties >= std::max(s.options.deepEmpties, s.options.selectiveEmpties);
