@@ -22,6 +22,9 @@ constexpr int ShallowWeight = 1, MobilityWeight = 2;
 // A move the shallow search finds worse than the best so far by this
 // (tenths of a disc) need only be shown to be.
 constexpr int ShallowWindow = 8 * TenthsPerDisc;
+// Briefer searches cost little more with a wider one, and more of their
+// values are then exact rather than bounds.
+constexpr int BrieferWindow = 12 * TenthsPerDisc;
 // Plies of the search that guesses a position's value.
 constexpr int GuessDepth = 4;
 
@@ -110,7 +113,8 @@ void KeyMoves(Worker& w, Candidate* list, int n, int empties, int& estimate, int
         int shallow;
         bool memo = depth > 0 && briefer == 0;
         if (!memo || !table.Recall(c.own, c.opp, shallow)) {
-            int floor = estimate == -Infinity ? -Infinity : estimate - ShallowWindow;
+            int window = briefer ? BrieferWindow : ShallowWindow;
+            int floor = estimate == -Infinity ? -Infinity : estimate - window;
             shallow = Shallow(w, c.own, c.opp, depth, -Infinity, -floor);
             if (memo && shallow < -floor)
                 table.Remember(c.own, c.opp, shallow);
