@@ -101,19 +101,19 @@ void KeyMoves(Worker& w, Candidate* list, int n, int empties, int& estimate, int
     if (empties < ShallowEmpties)
         return;
     // Likely best first: a move the shallow search finds worse than the
-    // best so far by ShallowWindow needs only be shown to be, which costs
+    // best so far by the window needs only be shown to be, which costs
     // far fewer nodes than its value would.
     int depth = std::max(ShallowDepth(empties) - briefer, 0);
+    int window = briefer ? BrieferWindow : ShallowWindow;
     if (depth > 0)
         SortByKey(list, n);
+    // Most searches recur, in later windows and other branches; a lone
+    // evaluation costs less than looking it up. Bounds are not kept.
+    bool memo = depth > 0 && briefer == 0;
     Table& table = w.solver.table;
     for (Candidate& c : moves) {
-        // Most searches recur, in later windows and other branches; a lone
-        // evaluation costs less than looking it up. Bounds are not kept.
         int shallow;
-        bool memo = depth > 0 && briefer == 0;
         if (!memo || !table.Recall(c.own, c.opp, shallow)) {
-            int window = briefer ? BrieferWindow : ShallowWindow;
             int floor = estimate == -Infinity ? -Infinity : estimate - window;
             shallow = Shallow(w, c.own, c.opp, depth, -Infinity, -floor);
             if (memo && shallow < -floor)
