@@ -100,20 +100,19 @@ int SolveDeep(Worker& w, Bitboard own, Bitboard opp, int alpha, int beta, bool p
             }
         }
     }
-    SortByKey(list, n);
 
     Best best{NoValue};
     int oldAlpha = alpha;
     auto live = [&w] { return !w.Stopped(); };
     for (int k = 0; k < n; ++k) {
-        if (k == 1 && orderLater) {
+        if (k == 1 && orderLater)
             KeyMoves(w, list + 1, n - 1, empties, estimate);
-            SortByKey(list + 1, n - 1);
-        }
         if (k == 1 && w.shared && empties >= w.solver.options.splitEmpties && w.solver.pool.Idle()) {
+            SortByKey(list + 1, n - 1);
             SplitMoves(w, list, n, alpha, beta, best);
             break;
         }
+        PickLowest(list, k, n);
         const Candidate& c = list[k];
         int value = MoveValue(
             k, alpha, beta, [&](int a, int b) { return -SolveDeep(w, c.own, c.opp, -b, -a, false); }, live);

@@ -136,12 +136,12 @@ int Search(MiddleGame& m, Bitboard own, Bitboard opp, int depth, int alpha, int 
         else if (depth >= 2)
             c.key = Eval<S>(m, c.own, c.opp);  // shallow searches here cost more than they save
     }
-    if (depth >= 2)
-        SortByKey(list, n);
 
     Best best{-Infinity};
     int oldAlpha = alpha;
     for (int k = 0; k < n; ++k) {
+        if (depth >= 2)
+            PickLowest(list, k, n);
         const Candidate& c = list[k];
         int value = MoveValue(
             k, alpha, beta, [&](int a, int b) { return -Search<S>(m, c.own, c.opp, depth - 1, -b, -a, false); },

@@ -135,6 +135,23 @@ inline void SortByKey(Candidate* list, int n)
     }
 }
 
+// Brings the lowest key of list[k, n) to k, the rest keeping their order:
+// the k-th of a stable sort. Most loops stop after their first move, so
+// sorting the whole list would be wasted.
+inline void PickLowest(Candidate* list, int k, int n)
+{
+    int low = k;
+    for (int i = k + 1; i < n; ++i)
+        if (list[i].key < list[low].key)
+            low = i;
+    if (low == k)
+        return;
+    Candidate c = list[low];
+    for (int j = low; j > k; --j)
+        list[j] = list[j - 1];
+    list[k] = c;
+}
+
 // A list of moves for any position: at most one a square.
 inline constexpr int MaxMoves = 64;
 using CandidateList = Candidate[MaxMoves];

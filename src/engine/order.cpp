@@ -60,13 +60,14 @@ int Shallow(Worker& w, Bitboard own, Bitboard opp, int depth, int alpha, int bet
     int n = ListCandidates(own, opp, moves, list);
     // Likely best first, so that the others cut: by the evaluation three
     // plies from the leaves, by the replies left two plies from them.
-    if (depth >= 2) {
+    if (depth >= 2)
         for (Candidate& c : std::span(list, n))
             c.key = depth >= 3 ? weights.OrderEvaluate(c.own, c.opp) : OrderKey(c);
-        SortByKey(list, n);
-    }
     int best = -Infinity;
-    for (const Candidate& c : std::span(list, n)) {
+    for (int k = 0; k < n; ++k) {
+        if (depth >= 2)
+            PickLowest(list, k, n);
+        const Candidate& c = list[k];
         int value = -Shallow(w, c.own, c.opp, depth - 1, -beta, -alpha);
         if (value > best) {
             best = value;
