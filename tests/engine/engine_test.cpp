@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/engine.h"
+#include "engine/movegen.h"
 #include "engine/score.h"
 #include "engine/stability.h"
 #include "engine/symmetry.h"
@@ -199,6 +200,25 @@ TEST(Engine, MovesAndFlipsFollowTheGamesRules)
             }
             if (!RandomPlies(rng, 1))
                 break;
+        }
+    }
+}
+
+// The searches take each next move as they need it; the order must be
+// the sort's, equal keys in list order, or the node counts would drift.
+TEST(Engine, PickingMovesOneByOneKeepsTheSortsOrder)
+{
+    std::mt19937 rng(9);
+    for (int n : {1, 2, 7, 20, engine::MaxMoves}) {
+        for (int trial = 0; trial < 50; ++trial) {
+            engine::CandidateList picked, sorted;
+            for (int i = 0; i < n; ++i)
+                picked[i] = sorted[i] = {0, 0, i, static_cast<int>(rng() % 5) - 2};
+            engine::SortByKey(sorted, n);
+            for (int k = 0; k < n; ++k) {
+                engine::PickLowest(picked, k, n);
+                ASSERT_EQ(picked[k].square, sorted[k].square) << n << " moves, pick " << k;
+            }
         }
     }
 }
