@@ -18,6 +18,9 @@ constexpr int RepliesOnlyEmpties = 7;
 // From here a shallow search with the evaluation joins the order, with
 // the fastest-first key weighed in.
 constexpr int ShallowEmpties = 10;
+// Up to here, where the evaluation stands alone, a pass may ask for the
+// quick one instead.
+constexpr int QuickEmpties = 13;
 constexpr int ShallowWeight = 1, MobilityWeight = 2;
 // A move the shallow search finds worse than the best so far by this
 // (tenths of a disc) need only be shown to be.
@@ -112,9 +115,12 @@ void KeyMoves(Worker& w, Candidate* list, int n, int empties, int& estimate, int
     // evaluation costs less than looking it up. Bounds are not kept.
     bool memo = depth > 0 && briefer == 0;
     Table& table = w.solver.table;
+    bool quick = depth == 0 && empties <= QuickEmpties && w.solver.pass.quick;
     for (Candidate& c : moves) {
         int shallow;
-        if (!memo || !table.Recall(c.own, c.opp, shallow)) {
+        if (quick) {
+            shallow = w.solver.weights.QuickEvaluate(c.own, c.opp) / (HundredthsPerDisc / TenthsPerDisc);
+        } else if (!memo || !table.Recall(c.own, c.opp, shallow)) {
             int floor = estimate == -Infinity ? -Infinity : estimate - window;
             shallow = Shallow(w, c.own, c.opp, depth, -Infinity, -floor);
             if (memo && shallow < -floor)

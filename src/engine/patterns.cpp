@@ -64,6 +64,35 @@ int CornerIndex(Bitboard b)
     return Ternary[b & 7] + 27 * Ternary[(b >> 8) & 7] + 729 * Ternary[(b >> 16) & 7];
 }
 
+// Each edge and corner read in place, not turned: one may come out
+// mirrored, which the weights do not tell apart (each entry equals its
+// reflection's).
+int QuickSum(const std::int16_t* w, Bitboard own, Bitboard opp)
+{
+    auto byte = [](Bitboard b, int r) { return static_cast<unsigned>(b >> 8 * r & 0xFF); };
+    auto digits = [](unsigned o, unsigned p) { return Ternary[o] + 2 * Ternary[p]; };
+    // Columns are the rows of the transposed board, the top row first.
+    const Bitboard ownT = Transpose(own), oppT = Transpose(opp);
+    auto row = [&](int r) { return digits(byte(own, r), byte(opp, r)); };
+    auto column = [&](int c) { return digits(byte(ownT, c), byte(oppT, c)); };
+    auto cell = [&](int square) { return static_cast<int>((own >> square & 1) + 2 * (opp >> square & 1)); };
+    // A corner's three rows from its edge, columns from its edge: a row's
+    // low three cells, or its high three reversed.
+    auto reversed = [](unsigned b) { return (b >> 7 & 1) | (b >> 5 & 2) | (b >> 3 & 4); };
+    auto left = [&](int r) { return digits(byte(own, r) & 7, byte(opp, r) & 7); };
+    auto right = [&](int r) { return digits(reversed(byte(own, r)), reversed(byte(opp, r))); };
+    const PatternKind* k = PatternKinds;
+    const std::int16_t* edge = w + k[Edge].offset;
+    const std::int16_t* corner = w + k[Corner].offset;
+    int sum = edge[row(0) + 6561 * cell(9) + 19683 * cell(14)] + edge[column(0) + 6561 * cell(9) + 19683 * cell(49)] +
+              edge[row(7) + 6561 * cell(49) + 19683 * cell(54)] + edge[column(7) + 6561 * cell(14) + 19683 * cell(54)];
+    sum += corner[left(0) + 27 * left(1) + 729 * left(2)] + corner[left(7) + 27 * left(6) + 729 * left(5)] +
+           corner[right(7) + 27 * right(6) + 729 * right(5)] + corner[right(0) + 27 * right(1) + 729 * right(2)];
+    sum += w[k[Mobility].offset + std::min(Count(Moves(own, opp)), 39)] +
+           w[k[Mobility].offset + 40 + std::min(Count(Moves(opp, own)), 39)];
+    return std::clamp(sum, -EvalLimit, EvalLimit);
+}
+
 int Sum(const std::int16_t* w, Bitboard own, Bitboard opp, Bitboard ownMoves, Bitboard oppMoves)
 {
     int index[Features];
@@ -266,6 +295,12 @@ int Weights::OrderEvaluate(Bitboard own, Bitboard opp) const
 {
     int stage = StageOf(Count(~(own | opp)));
     return Sum(stage < OrderStages ? order_[stage] : game_[stage], own, opp, Moves(own, opp), Moves(opp, own));
+}
+
+int Weights::QuickEvaluate(Bitboard own, Bitboard opp) const
+{
+    int stage = StageOf(Count(~(own | opp)));
+    return QuickSum(stage < OrderStages ? order_[stage] : game_[stage], own, opp);
 }
 
 } // namespace engine

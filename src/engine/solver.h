@@ -38,6 +38,9 @@ struct Confidence {
     // Plies the move order's searches leave out where the table has no
     // move: an exact pass's order need not estimate the value.
     int briefer = 0;
+    // Whether the order near the end evaluates only edges, corners and
+    // mobility (Weights::QuickEvaluate).
+    bool quick = false;
 };
 
 // One engine's solving: shared by its threads, changed only between root
