@@ -26,10 +26,11 @@ constexpr Confidence Selective{1, 8 * TenthsPerDisc, 0, 90};
 // the pass cost.
 constexpr Confidence DeepPasses[] = {{1, 0, 10, 84}, {2, 0, 16, 95}, {3, 0, 26, 99}};
 // The exact pass after them orders the moves of nodes the table has no
-// move for by shallow searches two plies briefer, and from 13 empty
-// squares down by the quick evaluation: it visits more nodes on some
+// move for by shallow searches two plies briefer, and those of 10 to 13
+// empty squares by the quick evaluation: it visits more nodes on some
 // positions, but spends less time ordering them. Below the deep empties
-// the full searches and evaluation stay, which visit the fewest nodes.
+// the full searches and the whole evaluation stay: they visit the fewest
+// nodes on most positions there.
 constexpr Confidence DeepExact{.briefer = 2, .quick = true};
 // Plies of that middle-game search.
 constexpr int MiddleGameDepth(int empties) { return std::clamp(empties - 14, 8, 14); }
